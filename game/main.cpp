@@ -1,0 +1,245 @@
+#include "game/main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+
+#include "game/standinlevel.h"
+#include "platform/clock.h"
+#include "platform/keystate.h"
+#include "common/random.h"
+
+PaintBox::PaintBox(QWidget* parent, const QImage& image) : QWidget(parent), image_(image) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PaintBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+}
+
+void PaintBox::mousePressEvent(QMouseEvent* event) {
+    emit mousePressed(int(event->position().x()), int(event->position().y()));
+}
+
+TForm1::TForm1() {
+    setWindowTitle("Marlipan!");
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    ProgramRandom().Seed(TickCount());
+
+    client_ = new QWidget(this);
+    setCentralWidget(client_);
+    Panel1 = new QFrame(client_);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(1);
+    Panel1->setAutoFillBackground(true);
+    QPalette black = Panel1->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    Panel1->setPalette(black);
+    PaintBox1 = new PaintBox(Panel1, renderer.BackBuffer);
+    connect(PaintBox1, &PaintBox::mousePressed, this, &TForm1::PaintBox1MouseDown);
+    CreateMenu();
+    SetSizes(DesignSizes);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(300);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    frameTimer_.setSingleShot(true);
+    frameTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&frameTimer_, &QTimer::timeout, this, &TForm1::RunFrameLoop);
+
+    flow.State = ScreenState::Loading;
+    flow.board.ClearSlide();
+
+    const Layout layout = ComputeLayout(Panel1->width(), Panel1->height());
+    renderer.Resize(layout.W, layout.H);
+    TileBitmaps.resize(51);
+
+    flow.LevelIndex = 0;
+    LoadGamepack(gamepackName_, 0);
+
+    Timer1->start();
+    Timer2->start();
+    flow.board.MoveCount = 0;
+    flow.ResultRecorded = false;
+    flow.State = ScreenState::Playing;
+    SetFrameLoopActive(true);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm1::~TForm1() { SetFrameLoopActive(false); }
+
+void TForm1::CreateMenu() {
+    auto add = [this](QMenu* menu, const char* caption, const QKeySequence& shortcut,
+                      void (TForm1::*slot)(), bool checkable = false) {
+        QAction* action = menu->addAction(caption);
+        action->setShortcut(shortcut);
+        action->setCheckable(checkable);
+        // The handlers toggle their own check marks (and only in the states where they
+        // act), so the toggle Qt makes on a click is undone before they run.
+        connect(action, &QAction::triggered, this, [this, action, slot, checkable] {
+            if (checkable) action->setChecked(!action->isChecked());
+            (this->*slot)();
+        });
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu("&File");
+    NewGame1 = add(file, "&New game", QKeySequence(Qt::CTRL | Qt::Key_N), &TForm1::NewGame1Click);
+    Pause1 = add(file, "&Pause/Preview", QKeySequence(Qt::Key_P), &TForm1::Pause1Click, true);
+    SaveGame1 = add(file, "&Save game", QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveGame1Click);
+    Restoregame1 = add(file, "&Restore game", QKeySequence(Qt::CTRL | Qt::Key_R), &TForm1::Restoregame1Click);
+    file->addSeparator();
+    op101 = add(file, "Show Top &10", QKeySequence(Qt::CTRL | Qt::Key_1), &TForm1::op101Click, true);
+    ClearTop10Table1 = add(file, "Clear Top 10 Table", QKeySequence(Qt::CTRL | Qt::Key_X),
+                           &TForm1::ClearTop10Table1Click);
+    file->addSeparator();
+    Exit1 = add(file, "E&xit", QKeySequence(Qt::ALT | Qt::Key_X), &TForm1::Exit1Click);
+    QMenu* options = menuBar()->addMenu("&Options");
+    Settings1 = add(options, "Se&ttings", QKeySequence(Qt::CTRL | Qt::Key_T), &TForm1::Settings1Click);
+    options->addSeparator();
+    DoubleSize1 = add(options, "&Zoom", QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::DoubleSize1Click, true);
+    OnTop1 = add(options, "Stay On To&p", QKeySequence(Qt::CTRL | Qt::Key_P), &TForm1::OnTop1Click, true);
+    options->addSeparator();
+    Music1 = add(options, "&Music", QKeySequence(Qt::CTRL | Qt::Key_M), &TForm1::Music1Click, true);
+    SoundFX1 = add(options, "Sound &FX", QKeySequence(Qt::CTRL | Qt::Key_F), &TForm1::SoundFX1Click, true);
+    Music1->setChecked(true);
+    SoundFX1->setChecked(true);
+    QMenu* help = menuBar()->addMenu("&Help");
+    About1 = add(help, "&About", QKeySequence(Qt::ALT | Qt::Key_F1), &TForm1::About1Click);
+}
+
+WindowSizes TForm1::CurrentSizes() const {
+    return {client_->width(), client_->height(), Panel1->width(), Panel1->height()};
+}
+
+void TForm1::SetSizes(const WindowSizes& s) {
+    client_->setFixedSize(s.clientWidth, s.clientHeight);
+    Panel1->setGeometry(4, 2, s.panelWidth, s.panelHeight);
+    PaintBox1->setGeometry(1, 1, s.panelWidth - 2, s.panelHeight - 2);
+    // A fixed-size window: the menu bar adds its height to the client area.
+    setFixedSize(s.clientWidth, s.clientHeight + menuBar()->sizeHint().height());
+}
+
+void TForm1::SetFrameLoopActive(bool active) {
+    FrameLoopActive = active;
+    if (!active) frameTimer_.stop();
+    else if (!frameTimer_.isActive()) frameTimer_.start(0);
+}
+
+void TForm1::RunFrameLoop() {
+    if (!FrameLoopActive) return;
+    DrawFrame();
+    if (flow.AdvanceSlide()) renderer.DrawBoardOnly(Model());
+    PollInput();
+    if (FrameLoopActive) frameTimer_.start(31);  // more than 30 ms after this frame ended
+}
+
+FrameModel TForm1::Model() const {
+    FrameModel m;
+    m.state = flow.State;
+    m.board = &flow.board;
+    m.tiles = &TileBitmaps;
+    m.status.levelName = levelName_;
+    m.status.levelIndex = flow.LevelIndex;
+    m.status.levelCount = levelCount_;
+    m.status.timerActive = flow.TimerActive;
+    m.status.timeLeft = flow.TimeLeft;
+    return m;
+}
+
+void TForm1::DrawFrame() {
+    renderer.DrawFrame(Model());
+    PaintBox1->update();
+}
+
+void TForm1::PollInput() {
+    GameFlow::Keys keys;
+    keys.space = KeyState::IsDown(VK::Space);
+    keys.left = KeyState::IsDown(VK::Left);
+    keys.right = KeyState::IsDown(VK::Right);
+    keys.up = KeyState::IsDown(VK::Up);
+    keys.down = KeyState::IsDown(VK::Down);
+    keys.escape = KeyState::IsDown(VK::Escape);
+    keys.shift = KeyState::IsDown(VK::Shift);
+    keys.alt = KeyState::IsDown(VK::Alt);
+    keys.home = KeyState::IsDown(VK::Home);
+    flow.PollInput(keys);
+}
+
+void TForm1::PaintBox1MouseDown(int x, int y) { flow.MouseDown(x, y); }
+
+bool TForm1::LoadGamepack(const QString& fileName, int level) {
+    flow.State = ScreenState::Loading;
+    const Layout layout = ComputeLayout(Panel1->width(), Panel1->height());
+    renderer.Resize(layout.W, layout.H);
+    const int n = 3 + level % 5;
+    StandInLevel standIn = MakeStandInLevel(n, layout.BoardSize);
+    flow.board.BoardCols = flow.board.BoardRows = n;
+    flow.board.BoardLeft = layout.BoardLeft;
+    flow.board.BoardTop = layout.BoardTop;
+    flow.board.BoardSize = standIn.boardSize;
+    flow.board.TileSize = standIn.tileSize;
+    TileBitmaps = std::move(standIn.tiles);
+    levelName_ = QString("Stand-in %1").arg(level + 1);
+    levelCount_ = 5;
+    flow.StartLevel(level == 1 ? 60 : 0);
+    renderer.ClearBackBuffer();
+    flow.board.ShuffleBoard(ProgramRandom());
+    flow.State = ScreenState::Playing;
+    op101->setChecked(false);
+    Q_UNUSED(fileName);
+    return true;
+}
+
+void TForm1::NewGame1Click() {
+    flow.StartNewGame();
+    LoadGamepack(gamepackName_, 0);
+}
+
+void TForm1::Timer2Timer() {}
+
+void TForm1::ApplyZoom(bool on) {
+    SetSizes(on ? ZoomOn(CurrentSizes()) : DesignSizes);
+    LoadGamepack(gamepackName_, flow.LevelIndex);
+    flow.State = ScreenState::Playing;
+}
+
+void TForm1::DoubleSize1Click() {
+    Pause1->setChecked(false);
+    DoubleSize1->setChecked(!DoubleSize1->isChecked());
+    ApplyZoom(DoubleSize1->isChecked());
+}
+
+void TForm1::OnTop1Click() { OnTop1->setChecked(!OnTop1->isChecked()); }
+void TForm1::Music1Click() { Music1->setChecked(!Music1->isChecked()); }
+void TForm1::SoundFX1Click() { SoundFX1->setChecked(!SoundFX1->isChecked()); }
+
+void TForm1::Exit1Click() { close(); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    SetFrameLoopActive(false);
+    event->accept();
+}
+
+void TForm1::PlaySoundEffect(const char*) {}
+bool TForm1::SoundEffectsOn() const { return SoundFX1->isChecked(); }
+int TForm1::SlideSpeed() const { return slideSpeed_.toInt(); }
+int TForm1::LevelCount() const { return levelCount_; }
+void TForm1::LoadLevel(int level) { LoadGamepack(gamepackName_, level); }
+void TForm1::RecordResult(int32_t, int32_t) {}
+void TForm1::SetPauseChecked(bool checked) { Pause1->setChecked(checked); }
+bool TForm1::PauseChecked() const { return Pause1->isChecked(); }
+void TForm1::SetTopTenChecked(bool checked) { op101->setChecked(checked); }
+bool TForm1::TopTenChecked() const { return op101->isChecked(); }
+void TForm1::ResetHighlights() {}
+void TForm1::EnterPaused() {}

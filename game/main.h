@@ -1,0 +1,109 @@
+#pragma once
+#include <QFrame>
+#include <QImage>
+#include <QMainWindow>
+#include <QTimer>
+#include <vector>
+
+#include "game/flow.h"
+#include "render/frame.h"
+#include "render/layout.h"
+
+class QAction;
+
+// Shows the BackBuffer and reports mouse presses; it draws nothing of its own.
+class PaintBox : public QWidget {
+    Q_OBJECT
+public:
+    PaintBox(QWidget* parent, const QImage& image);
+signals:
+    void mousePressed(int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    const QImage& image_;
+};
+
+// The main window: owns the game's objects and wires the menu, the timers, the paint box
+// and the frame loop to them.
+class TForm1 : public QMainWindow, public GameHost {
+    Q_OBJECT
+public:
+    TForm1();
+    ~TForm1() override;
+
+    // Components, named as the rest of the game refers to them.
+    QFrame* Panel1 = nullptr;
+    PaintBox* PaintBox1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QAction *NewGame1, *Pause1, *SaveGame1, *Restoregame1, *op101, *ClearTop10Table1, *Exit1;
+    QAction *Settings1, *DoubleSize1, *OnTop1, *Music1, *SoundFX1, *About1;
+
+    GameFlow flow{*this};
+    FrameRenderer renderer;
+    std::vector<QImage> TileBitmaps;
+    QImage PreviewPicture;
+    bool FrameLoopActive = false;
+
+    // One frame: draw, slide step, input poll; the next follows after more than 30 ms of
+    // event processing.
+    void RunFrameLoop();
+    void SetFrameLoopActive(bool active);
+    void DrawFrame();
+    void PollInput();
+    bool LoadGamepack(const QString& fileName, int level);
+    void PaintBox1MouseDown(int x, int y);
+    void ApplyZoom(bool on);
+
+    // GameHost
+    void PlaySoundEffect(const char* name) override;
+    bool SoundEffectsOn() const override;
+    int SlideSpeed() const override;
+    int LevelCount() const override;
+    void LoadLevel(int level) override;
+    void RecordResult(int32_t moves, int32_t timeLeft) override;
+    void NewGame() override { NewGame1Click(); }
+    void SetPauseChecked(bool checked) override;
+    bool PauseChecked() const override;
+    void SetTopTenChecked(bool checked) override;
+    bool TopTenChecked() const override;
+    void ResetHighlights() override;
+    void EnterPaused() override;
+
+public slots:
+    void NewGame1Click();
+    void Exit1Click();
+    void Pause1Click() { flow.Pause1Click(); }
+    void op101Click() { flow.op101Click(); }
+    void Timer1Timer() { flow.Timer1Timer(); }
+    void Timer2Timer();
+    void DoubleSize1Click();
+    void OnTop1Click();
+    void Music1Click();
+    void SoundFX1Click();
+    void SaveGame1Click() {}
+    void Restoregame1Click() {}
+    void ClearTop10Table1Click() {}
+    void Settings1Click() {}
+    void About1Click() {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenu();
+    void SetSizes(const WindowSizes& sizes);
+    WindowSizes CurrentSizes() const;
+    FrameModel Model() const;
+
+    QWidget* client_ = nullptr;
+    QTimer frameTimer_;
+    QString gamepackName_ = "default.spx";
+    QString slideSpeed_ = "10";
+    int levelCount_ = 1;
+    QString levelName_;
+};

@@ -1,0 +1,9 @@
+#include "game/main.h"
+#include "platform/application.h"
+
+int main(int argc, char** argv) {
+    MarlipanApplication app(argc, argv);
+    TForm1 form;
+    form.show();
+    return app.exec();
+}

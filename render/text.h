@@ -1,0 +1,19 @@
+#pragma once
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <cstdint>
+
+class QPainter;
+
+// A Windows colour value, 0x00BBGGRR.
+inline QColor ColorRef(uint32_t c) { return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)); }
+
+// "Arial" at a size in points, as Windows renders it at 96 DPI, so that the layout does
+// not depend on the screen's DPI.
+QFont ArialFont(int points, bool bold = false);
+
+// Draws one line of text with its top-left corner at (x, y), as Windows does. An opaque
+// background fills the text's box with the painter's background colour.
+void DrawTextAt(QPainter& painter, int x, int y, const QString& text);
+int TextWidth(const QFont& font, const QString& text);
