@@ -1,0 +1,212 @@
+#include "gamepack/picture.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+// libjpeg reports a fatal error by calling error_exit, which must not return. It
+// longjmps back to the frame that armed setjmp; that frame holds no C++ object with a
+// destructor, and the exception is thrown only after setjmp has returned.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+    int rowsDone;  // every scanline is out: a missing end marker no longer matters
+};
+
+void OnError(j_common_ptr cinfo) {
+    auto* e = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, e->message);
+    std::longjmp(e->jump, 1);
+}
+
+void OnMessage(j_common_ptr cinfo, int level) {
+    auto* e = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level >= 0) return;  // trace messages
+    cinfo->err->num_warnings++;
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF && !e->rowsDone) OnError(cinfo);
+}
+
+void Quiet(j_common_ptr) {}
+
+void InitErrors(ErrorManager* e) {
+    jpeg_std_error(&e->pub);
+    e->pub.error_exit = OnError;
+    e->pub.emit_message = OnMessage;
+    e->pub.output_message = Quiet;
+    e->message[0] = 0;
+    e->rowsDone = 0;
+}
+
+// Target pixel (x, y) of the side x side square takes source pixel
+// (x * width / side, y * height / side): a nearest-neighbour stretch. Source rows come
+// in order, so each is used for the target rows that map to it and then dropped.
+void DecodeRows(j_decompress_ptr cinfo, ErrorManager* e, J_COLOR_SPACE space, int32_t side,
+                uint8_t* out, size_t bytesPerLine) {
+    jpeg_read_header(cinfo, TRUE);
+    cinfo->out_color_space = space;
+    jpeg_start_decompress(cinfo);
+    const JDIMENSION width = cinfo->output_width, height = cinfo->output_height;
+    const int comps = cinfo->output_components;
+    auto* xmap = static_cast<JDIMENSION*>((*cinfo->mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, size_t(side) * sizeof(JDIMENSION)));
+    for (int32_t x = 0; x < side; ++x)
+        xmap[x] = JDIMENSION(uint64_t(x) * width / uint64_t(side)) * JDIMENSION(comps);
+    JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
+                                                 JPOOL_IMAGE, width * JDIMENSION(comps), 1);
+    int32_t y = 0;
+    while (cinfo->output_scanline < height) {
+        const uint64_t source = cinfo->output_scanline;
+        jpeg_read_scanlines(cinfo, row, 1);
+        const uint32_t* first = nullptr;
+        for (; y < side && uint64_t(y) * height / uint64_t(side) == source; ++y) {
+            auto* dst = reinterpret_cast<uint32_t*>(out + size_t(y) * bytesPerLine);
+            if (first) {
+                std::memcpy(dst, first, size_t(side) * 4);
+                continue;
+            }
+            const JSAMPLE* src = row[0];
+            if (comps == 3) {
+                for (int32_t x = 0; x < side; ++x) {
+                    const JSAMPLE* p = src + xmap[x];
+                    dst[x] = 0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+                }
+            } else {
+                for (int32_t x = 0; x < side; ++x) {
+                    uint32_t g = src[xmap[x]];
+                    dst[x] = 0xFF000000u | g << 16 | g << 8 | g;
+                }
+            }
+            first = dst;
+        }
+    }
+    e->rowsDone = 1;
+    jpeg_finish_decompress(cinfo);
+}
+
+// The setjmp frame: plain C data only.
+bool DecodeGuarded(const uint8_t* data, size_t size, J_COLOR_SPACE space, int32_t side,
+                   uint8_t* out, size_t bytesPerLine, ErrorManager* e) {
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    InitErrors(e);
+    cinfo.err = &e->pub;
+    if (setjmp(e->jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    DecodeRows(&cinfo, e, space, side, out, bytesPerLine);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+QImage DecodeScaled(const uint8_t* data, size_t size, J_COLOR_SPACE space, int32_t side) {
+    QImage image(side, side, QImage::Format_RGB32);
+    if (image.isNull()) throw PictureError("Not enough memory for the picture");
+    ErrorManager e;
+    if (!DecodeGuarded(data, size, space, side, image.bits(), size_t(image.bytesPerLine()), &e))
+        throw PictureError(e.message);
+    return image;
+}
+
+struct EncodeOutput {
+    unsigned char* buffer;
+    unsigned long size;
+};
+
+bool EncodeGuarded(const uint8_t* rgb, int width, int height, size_t bytesPerLine, int quality,
+                   EncodeOutput* out, ErrorManager* e) {
+    jpeg_compress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    InitErrors(e);
+    cinfo.err = &e->pub;
+    if (setjmp(e->jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &out->buffer, &out->size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(rgb + size_t(cinfo.next_scanline) * bytesPerLine);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+}  // namespace
+
+BoardLayout LayoutBoard(int32_t width, int32_t height) {
+    BoardLayout l;
+    l.BoardSize = height - 20 - 40;
+    l.BoardLeft = (width - l.BoardSize) / 2;
+    l.BoardTop = (height - l.BoardSize) / 2 + 20;
+    return l;
+}
+
+int32_t FitBoardSize(int32_t boardSize, int32_t n) {
+    if (n <= 0 || boardSize <= 0) return boardSize;
+    return boardSize - boardSize % n;
+}
+
+LevelPicture PreparePicture(const uint8_t* jpeg, size_t size, int32_t boardSize) {
+    if (boardSize <= 0) throw std::invalid_argument("PreparePicture: the board has no room");
+    LevelPicture p;
+    p.Colour = DecodeScaled(jpeg, size, JCS_RGB, boardSize);
+    p.Preview = DecodeScaled(jpeg, size, JCS_GRAYSCALE, boardSize);
+    return p;
+}
+
+void CutTiles(const QImage& colour, int32_t n, BoardLayout& layout, TileBitmapPool& tiles) {
+    if (n < 1 || n * n >= kTilePoolSize)
+        throw std::invalid_argument("CutTiles: cells per side out of range");
+    if (colour.format() != QImage::Format_RGB32 || colour.width() < layout.BoardSize ||
+        colour.height() < layout.BoardSize)
+        throw std::invalid_argument("CutTiles: the picture does not cover the board");
+    layout.BoardSize = FitBoardSize(layout.BoardSize, n);
+    const int32_t t = layout.BoardSize / n;
+    layout.TileSize = t;
+    for (int k = 0; k <= n * n; ++k)
+        if (tiles[size_t(k)].size() != QSize(t, t) ||
+            tiles[size_t(k)].format() != QImage::Format_RGB32)
+            tiles[size_t(k)] = QImage(t, t, QImage::Format_RGB32);
+    tiles[size_t(n * n)].fill(0xFFFFFFFFu);
+    for (int k = 0; k < n * n; ++k) {
+        const int c = k / n, r = k % n;
+        QImage& tile = tiles[size_t(k)];
+        for (int y = 0; y < t; ++y)
+            std::memcpy(tile.scanLine(y),
+                        colour.constScanLine(r * t + y) + size_t(c) * size_t(t) * 4,
+                        size_t(t) * 4);
+    }
+}
+
+std::vector<uint8_t> EncodeJpeg(const QImage& image, int quality) {
+    if (image.isNull()) throw PictureError("Empty picture");
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    ErrorManager e;
+    EncodeOutput out{nullptr, 0};
+    bool ok = EncodeGuarded(rgb.constBits(), rgb.width(), rgb.height(),
+                            size_t(rgb.bytesPerLine()), quality, &out, &e);
+    std::vector<uint8_t> bytes;
+    if (ok) bytes.assign(out.buffer, out.buffer + out.size);
+    std::free(out.buffer);
+    if (!ok) throw PictureError(e.message);
+    return bytes;
+}

@@ -1,0 +1,167 @@
+// Board layout, picture decoding and stretching, tile cutting.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "gamepack/picture.h"
+#include "testutil.h"
+
+using namespace testutil;
+
+namespace {
+
+struct LayoutRow {
+    int width, height;           // BackBuffer
+    int boardSize, left, top;    // unfitted
+    int fitted[5], tile[5];      // n = 3..7
+};
+
+// The design window unzoomed and zoomed.
+const LayoutRow kRows[] = {
+    {315, 305, 245, 35, 50, {243, 244, 245, 240, 245}, {81, 61, 49, 40, 35}},
+    {505, 489, 429, 38, 50, {429, 428, 425, 426, 427}, {143, 107, 85, 71, 61}},
+};
+
+TEST(BoardLayout, MatchesTheDesignWindowZoomedAndNot) {
+    for (const LayoutRow& row : kRows) {
+        SCOPED_TRACE(row.width);
+        BoardLayout base = LayoutBoard(row.width, row.height);
+        EXPECT_EQ(base.BoardSize, row.boardSize);
+        EXPECT_EQ(base.BoardLeft, row.left);
+        EXPECT_EQ(base.BoardTop, row.top);
+        QImage colour(base.BoardSize, base.BoardSize, QImage::Format_RGB32);
+        colour.fill(Qt::black);
+        TileBitmapPool tiles;
+        for (int n = 3; n <= 7; ++n) {
+            SCOPED_TRACE(n);
+            BoardLayout l = base;
+            CutTiles(colour, n, l, tiles);
+            EXPECT_EQ(l.BoardSize, row.fitted[n - 3]);
+            EXPECT_EQ(l.TileSize, row.tile[n - 3]);
+            EXPECT_EQ(l.BoardLeft, row.left);  // not re-centred after fitting
+            EXPECT_EQ(l.BoardTop, 50);
+            EXPECT_EQ(tiles[size_t(n * n)].size(), QSize(l.TileSize, l.TileSize));
+        }
+    }
+}
+
+TEST(PreparePicture, StretchesToTheSquareInColourAndGrey) {
+    // A wide picture: left half red, right half blue; top rows white.
+    QImage img(200, 100, QImage::Format_RGB32);
+    img.fill(QColor(255, 0, 0));
+    QPainter(&img).fillRect(100, 0, 100, 100, QColor(0, 0, 255));
+    std::vector<uint8_t> jpeg = EncodeJpeg(img, 95);
+    LevelPicture p = PreparePicture(jpeg.data(), jpeg.size(), 245);
+    ASSERT_EQ(p.Colour.size(), QSize(245, 245));
+    ASSERT_EQ(p.Preview.size(), QSize(245, 245));
+    EXPECT_EQ(p.Colour.format(), QImage::Format_RGB32);
+    // Stretched, not cropped: both halves keep half of the width.
+    EXPECT_TRUE(Near(p.Colour.pixel(60, 200), QColor(255, 0, 0)));
+    EXPECT_TRUE(Near(p.Colour.pixel(180, 20), QColor(0, 0, 255)));
+    // The preview is libjpeg's luminance: about 76 for red, 29 for blue.
+    QRgb red = p.Preview.pixel(60, 200), blue = p.Preview.pixel(180, 20);
+    EXPECT_EQ(qRed(red), qGreen(red));
+    EXPECT_EQ(qRed(red), qBlue(red));
+    EXPECT_NEAR(qRed(red), 76, 6);
+    EXPECT_NEAR(qRed(blue), 29, 6);
+}
+
+TEST(PreparePicture, EachTargetPixelIsOneSourcePixel) {
+    // A 2 x 2 chequer blown up to 245: no blending at the border between squares.
+    QImage img(2, 2, QImage::Format_RGB32);
+    img.setPixel(0, 0, qRgb(255, 255, 255));
+    img.setPixel(1, 0, qRgb(0, 0, 0));
+    img.setPixel(0, 1, qRgb(0, 0, 0));
+    img.setPixel(1, 1, qRgb(255, 255, 255));
+    std::vector<uint8_t> jpeg = EncodeJpeg(img, 100);
+    LevelPicture p = PreparePicture(jpeg.data(), jpeg.size(), 245);
+    std::set<QRgb> colours;
+    for (int x = 0; x < 245; ++x) colours.insert(p.Colour.pixel(x, 10));
+    // Each row takes its colours from the two decoded source pixels only.
+    EXPECT_LE(colours.size(), 2u);
+    EXPECT_EQ(p.Colour.pixel(0, 0), p.Colour.pixel(122, 122));  // 122 * 2 / 245 = 0
+    EXPECT_EQ(p.Colour.pixel(123, 123), p.Colour.pixel(244, 244));
+}
+
+TEST(CutTiles, TileNumbersRunDownEachColumn) {
+    std::vector<uint8_t> jpeg = BlockJpeg(4, 64);
+    BoardLayout l = LayoutBoard(315, 305);
+    LevelPicture p = PreparePicture(jpeg.data(), jpeg.size(), l.BoardSize);
+    TileBitmapPool tiles;
+    CutTiles(p.Colour, 4, l, tiles);
+    ASSERT_EQ(l.TileSize, 61);
+    // Tile 1 is the square in column 0, row 1; tile 4 in column 1, row 0.
+    for (int k : {0, 1, 4, 14}) {
+        SCOPED_TRACE(k);
+        int c = k / 4, r = k % 4;
+        ASSERT_EQ(tiles[size_t(k)].size(), QSize(61, 61));
+        for (int y = 0; y < 61; y += 5)
+            for (int x = 0; x < 61; x += 5)
+                ASSERT_EQ(tiles[size_t(k)].pixel(x, y), p.Colour.pixel(c * 61 + x, r * 61 + y));
+        EXPECT_TRUE(Near(tiles[size_t(k)].pixel(30, 30), BlockColour(c, r)));
+    }
+}
+
+TEST(CutTiles, BlankTileIsPureWhiteAndTheStripIsUnused) {
+    QImage dark(245, 245, QImage::Format_RGB32);
+    dark.fill(qRgb(10, 20, 30));
+    for (int i = 240; i < 245; ++i)
+        for (int j = 0; j < 245; ++j) {
+            dark.setPixel(i, j, qRgb(200, 0, 0));  // right strip
+            dark.setPixel(j, i, qRgb(200, 0, 0));  // bottom strip
+        }
+    BoardLayout l = LayoutBoard(315, 305);
+    TileBitmapPool tiles;
+    tiles[50] = QImage(3, 3, QImage::Format_RGB32);  // beyond n * n: left alone
+    CutTiles(dark, 6, l, tiles);
+    ASSERT_EQ(l.BoardSize, 240);
+    const QImage& blank = tiles[36];
+    ASSERT_EQ(blank.size(), QSize(40, 40));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) ASSERT_EQ(blank.pixel(x, y), 0xFFFFFFFFu);
+    // Tile 35 (column 5, row 5) ends at pixel 239: none of the red strip.
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) ASSERT_EQ(tiles[35].pixel(x, y), qRgb(10, 20, 30));
+    EXPECT_EQ(tiles[50].size(), QSize(3, 3));
+}
+
+TEST(PreparePicture, UndecodableBytesRaiseLibjpegsMessage) {
+    std::vector<uint8_t> junk = Filler(4000, 3);
+    try {
+        PreparePicture(junk.data(), junk.size(), 245);
+        FAIL() << "junk decoded";
+    } catch (const PictureError& e) {
+        EXPECT_NE(std::string(e.what()).find("Not a JPEG file"), std::string::npos) << e.what();
+    }
+    EXPECT_THROW(PreparePicture(junk.data(), 0, 245), PictureError);
+}
+
+TEST(PreparePicture, TruncatedPictureFails) {
+    std::vector<uint8_t> jpeg = BlockJpeg(4, 64);
+    try {
+        PreparePicture(jpeg.data(), jpeg.size() / 2, 245);
+        FAIL() << "half a picture was accepted";
+    } catch (const PictureError& e) {
+        EXPECT_NE(std::string(e.what()).find("Premature end"), std::string::npos) << e.what();
+    }
+    // Trailing bytes after a complete picture are ignored (chunks come in whole blocks).
+    jpeg.insert(jpeg.end(), 2047, 0x5A);
+    EXPECT_NO_THROW(PreparePicture(jpeg.data(), jpeg.size(), 245));
+}
+
+TEST(PreparePicture, DamagedDataInsideAPictureNeverCrashes) {
+    std::vector<uint8_t> jpeg = BlockJpeg(4, 64);
+    // Flip bytes throughout the entropy-coded data and headers: every outcome must be a
+    // picture or a PictureError.
+    for (size_t at = 2; at < jpeg.size(); at += 97) {
+        std::vector<uint8_t> bad = jpeg;
+        bad[at] ^= 0xFF;
+        try {
+            LevelPicture p = PreparePicture(bad.data(), bad.size(), 100);
+            EXPECT_EQ(p.Colour.size(), QSize(100, 100));
+        } catch (const PictureError&) {
+        }
+    }
+}
+
+}  // namespace
