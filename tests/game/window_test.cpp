@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "game/main.h"
+#include "render/layout.h"
+
+namespace {
+
+QAction* FindAction(TForm1& form, const QString& caption) {
+    for (QMenu* menu : form.menuBar()->findChildren<QMenu*>())
+        for (QAction* a : menu->actions())
+            if (a->text() == caption) return a;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(MainWindow, HasTheDesignLayout) {
+    TForm1 form;
+    EXPECT_EQ(form.windowTitle(), "Marlipan!");
+    EXPECT_EQ(form.centralWidget()->size(), QSize(326, 315));
+    EXPECT_EQ(form.Panel1->geometry(), QRect(4, 2, 317, 307));
+    EXPECT_EQ(form.PaintBox1->size(), QSize(315, 305));
+    EXPECT_EQ(form.renderer.BackBuffer.size(), QSize(315, 305));
+    EXPECT_EQ(form.Panel1->frameShadow(), QFrame::Sunken);
+    EXPECT_EQ(form.Panel1->lineWidth(), 1);
+    EXPECT_EQ(form.Timer1->interval(), 1000);
+    EXPECT_EQ(form.Timer2->interval(), 300);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "fixed size";
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    EXPECT_TRUE(form.FrameLoopActive);
+}
+
+TEST(MainWindow, MenuHasEveryItemWithItsShortcutAndCheckMark) {
+    TForm1 form;
+    struct Item { const char* caption; QKeySequence shortcut; bool checkable, checked; };
+    const Item items[] = {
+        {"&New game", QKeySequence("Ctrl+N"), false, false},
+        {"&Pause/Preview", QKeySequence("P"), true, false},
+        {"&Save game", QKeySequence("Ctrl+S"), false, false},
+        {"&Restore game", QKeySequence("Ctrl+R"), false, false},
+        {"Show Top &10", QKeySequence("Ctrl+1"), true, false},
+        {"Clear Top 10 Table", QKeySequence("Ctrl+X"), false, false},
+        {"E&xit", QKeySequence("Alt+X"), false, false},
+        {"Se&ttings", QKeySequence("Ctrl+T"), false, false},
+        {"&Zoom", QKeySequence("Ctrl+Z"), true, false},
+        {"Stay On To&p", QKeySequence("Ctrl+P"), true, false},
+        {"&Music", QKeySequence("Ctrl+M"), true, true},
+        {"Sound &FX", QKeySequence("Ctrl+F"), true, true},
+        {"&About", QKeySequence("Alt+F1"), false, false},
+    };
+    for (const Item& item : items) {
+        QAction* a = FindAction(form, item.caption);
+        ASSERT_NE(a, nullptr) << item.caption;
+        EXPECT_EQ(a->shortcut(), item.shortcut) << item.caption;
+        EXPECT_EQ(a->isCheckable(), item.checkable) << item.caption;
+        EXPECT_EQ(a->isChecked(), item.checked) << item.caption;
+    }
+    QStringList menus;
+    for (QAction* a : form.menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, QStringList({"&File", "&Options", "&Help"}));
+}
+
+TEST(MainWindow, TriggeredCheckItemsToggleOnlyWhereTheyAct) {
+    TForm1 form;
+    form.Pause1->trigger();
+    EXPECT_TRUE(form.Pause1->isChecked());
+    EXPECT_EQ(form.flow.State, ScreenState::Paused);
+    form.op101->trigger();  // not on the Paused screen
+    EXPECT_FALSE(form.op101->isChecked());
+    form.Pause1->trigger();
+    EXPECT_FALSE(form.Pause1->isChecked());
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+}
+
+TEST(MainWindow, ZoomOnAndOffRestoresTheDesignSizesAndReshuffles) {
+    TForm1 form;
+    const auto before = form.TileBitmaps[0].size();
+    form.DoubleSize1->trigger();
+    EXPECT_TRUE(form.DoubleSize1->isChecked());
+    EXPECT_EQ(form.centralWidget()->size(), QSize(517, 498));
+    EXPECT_EQ(form.Panel1->size(), QSize(507, 491));
+    EXPECT_EQ(form.renderer.BackBuffer.size(), QSize(505, 489));
+    EXPECT_EQ(form.flow.board.BoardTop, 50);
+    EXPECT_GT(form.TileBitmaps[0].width(), before.width());
+    form.DoubleSize1->trigger();
+    EXPECT_EQ(form.centralWidget()->size(), QSize(326, 315));
+    EXPECT_EQ(form.Panel1->size(), QSize(317, 307));
+    EXPECT_EQ(form.renderer.BackBuffer.size(), QSize(315, 305));
+    EXPECT_EQ(form.TileBitmaps[0].size(), before);
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+}
+
+TEST(MainWindow, ZoomKeepsTheMoveCountAndLeavesPause) {
+    TForm1 form;
+    form.flow.board.MoveCount = 17;
+    form.Pause1->trigger();
+    form.DoubleSize1->trigger();
+    EXPECT_FALSE(form.Pause1->isChecked());
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    EXPECT_EQ(form.flow.board.MoveCount, 17);
+    EXPECT_FALSE(form.flow.board.IsSolved());
+}
+
+TEST(Layout, ZoomArithmeticAndBoardPlacement) {
+    const WindowSizes zoomed = ZoomOn(DesignSizes);
+    EXPECT_EQ(zoomed, (WindowSizes{517, 498, 507, 491}));
+    const Layout off = ComputeLayout(317, 307), on = ComputeLayout(507, 491);
+    EXPECT_EQ(off.W, 315);
+    EXPECT_EQ(off.H, 305);
+    EXPECT_EQ(off.BoardSize, 245);
+    EXPECT_EQ(off.BoardLeft, 35);
+    EXPECT_EQ(off.BoardTop, 50);
+    EXPECT_EQ(on.BoardSize, 429);
+    EXPECT_EQ(on.BoardLeft, 38);
+    EXPECT_EQ(on.BoardTop, 50);
+}

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "game/board.h"
+#include "render/boardview.h"
+#include "render/frame.h"
+
+namespace {
+
+const QRgb Black = qRgb(0, 0, 0), White = qRgb(255, 255, 255);
+
+// Tile t is a solid, distinct colour; the blank tile is white.
+std::vector<QImage> SolidTiles(int n, int tileSize) {
+    std::vector<QImage> tiles;
+    for (int t = 0; t < n * n; ++t) {
+        QImage tile(tileSize, tileSize, QImage::Format_RGB32);
+        tile.fill(qRgb(20 + 4 * t, 200 - 3 * t, 100));
+        tiles.push_back(tile);
+    }
+    QImage blank(tileSize, tileSize, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    tiles.push_back(blank);
+    return tiles;
+}
+
+class BoardDrawing : public testing::Test {
+protected:
+    void Setup(int n, int tileSize) {
+        board.BoardCols = board.BoardRows = n;
+        board.TileSize = tileSize;
+        board.BoardSize = n * tileSize;
+        board.BoardLeft = 35;
+        board.BoardTop = 50;
+        board.SolveBoardNow();
+        board.TileGrid[n - 1][n - 1] = n * n;
+        tiles = SolidTiles(n, tileSize);
+        renderer.Resize(315, 305);
+        model.state = ScreenState::Playing;
+        model.board = &board;
+        model.tiles = &tiles;
+        model.status.levelName = "Harbour";
+        model.status.levelIndex = 2;
+        model.status.levelCount = 10;
+    }
+    QRgb Pixel(int x, int y) const { return renderer.BackBuffer.pixel(x, y); }
+    QRgb TileColour(int t) const { return tiles[size_t(t)].pixel(0, 0); }
+
+    // Bounding box of the pixels of one colour within a region.
+    QRect Extent(const QRect& region, QRgb colour) const {
+        QRect box;
+        for (int y = region.top(); y <= region.bottom(); ++y)
+            for (int x = region.left(); x <= region.right(); ++x)
+                if (Pixel(x, y) == colour) box |= QRect(x, y, 1, 1);
+        return box;
+    }
+
+    Board board;
+    std::vector<QImage> tiles;
+    FrameRenderer renderer;
+    FrameModel model;
+};
+
+}  // namespace
+
+TEST_F(BoardDrawing, GridLinesFollowEachCellButNoneBeforeTheFirst) {
+    Setup(6, 40);
+    renderer.DrawFrame(model);
+    for (int c = 0; c < 6; ++c) {
+        const int left = 35 + c * 40;
+        EXPECT_EQ(Pixel(left, 60), TileColour(c * 6 + 0)) << "column " << c << " starts with picture";
+        EXPECT_EQ(Pixel(left + 38, 60), TileColour(c * 6 + 0));
+        EXPECT_EQ(Pixel(left + 39, 60), Black) << "line after column " << c;
+    }
+    for (int r = 0; r < 6; ++r) {
+        const int top = 50 + r * 40;
+        EXPECT_EQ(Pixel(40, top), TileColour(r));
+        EXPECT_EQ(Pixel(40, top + 38), TileColour(r));
+        EXPECT_EQ(Pixel(40, top + 39), Black) << "line after row " << r;
+    }
+    EXPECT_EQ(Pixel(34, 60), Black);  // left of the board: frame background
+    EXPECT_EQ(Pixel(35 + 5 * 40 + 10, 50 + 5 * 40 + 10), White) << "the gap shows the blank tile";
+}
+
+TEST_F(BoardDrawing, RunningSlideShowsBothCellsWhiteExceptUnderTheMovingTile) {
+    Setup(3, 81);
+    // Gap at column 2, row 2; the tile at column 1, row 2 moves right by 30 pixels.
+    board.Sliding = true;
+    board.SlideFrom = board.CellIndex(1, 2);
+    board.SlideTo = board.CellIndex(2, 2);
+    board.SlideOffsetX = 30;
+    renderer.DrawFrame(model);
+    const int fromLeft = 35 + 81, top = 50 + 2 * 81;
+    const QRgb moving = TileColour(board.CellIndex(1, 2));
+    EXPECT_EQ(Pixel(fromLeft + 5, top + 40), White) << "the cell being left";
+    EXPECT_EQ(Pixel(fromLeft + 29, top + 40), White);
+    EXPECT_EQ(Pixel(fromLeft + 30, top + 40), moving);
+    EXPECT_EQ(Pixel(fromLeft + 80, top + 40), moving) << "covers the grid line where it passes";
+    EXPECT_EQ(Pixel(fromLeft + 30 + 79, top + 40), moving);
+    EXPECT_EQ(Pixel(fromLeft + 30 + 80, top + 40), White) << "the target cell beyond the tile";
+    EXPECT_EQ(Pixel(35 + 2 * 81 + 70, top + 40), White);
+
+    // Upward slide: the displacement is negative, the tile is drawn above its cell.
+    Setup(3, 81);
+    std::swap(board.TileGrid[2][2], board.TileGrid[2][1]);  // gap at column 2, row 1
+    board.Sliding = true;
+    board.SlideFrom = board.CellIndex(2, 2);
+    board.SlideTo = board.CellIndex(2, 1);
+    board.SlideOffsetY = -50;
+    renderer.DrawFrame(model);
+    const int x = 35 + 2 * 81 + 40;
+    EXPECT_EQ(Pixel(x, 50 + 2 * 81 - 50), TileColour(8 - 1));
+    EXPECT_EQ(Pixel(x, 50 + 81 + 10), White);
+    EXPECT_EQ(Pixel(x, 50 + 2 * 81 + 80 - 50 + 1), White);
+}
+
+TEST_F(BoardDrawing, ClockIsGreenAboveThirtySecondsAndRedAtThirty) {
+    Setup(3, 81);
+    const QRgb green = qRgb(0, 255, 0), red = qRgb(255, 0, 0);
+    const QRect clockArea(200, 0, 115, 45);
+    model.status.timerActive = true;
+    model.status.timeLeft = 31;
+    renderer.DrawFrame(model);
+    EXPECT_FALSE(Extent(clockArea, green).isEmpty());
+    EXPECT_TRUE(Extent(clockArea, red).isEmpty());
+    const QRect text = Extent(clockArea, green);
+    EXPECT_LE(text.right(), 315 - 10) << "ends 10 pixels from the right";
+    EXPECT_GE(text.right(), 315 - 14);
+    EXPECT_GE(text.top(), 6);
+
+    model.status.timeLeft = 30;
+    renderer.DrawFrame(model);
+    EXPECT_FALSE(Extent(clockArea, red).isEmpty());
+    EXPECT_TRUE(Extent(clockArea, green).isEmpty());
+
+    model.status.timerActive = false;
+    renderer.DrawFrame(model);
+    EXPECT_TRUE(Extent(clockArea, red).isEmpty());
+}
+
+TEST_F(BoardDrawing, StatusTextsStandAtTheirPlacesInTheirColours) {
+    Setup(3, 81);
+    const QRgb cyan = qRgb(0, 255, 255), yellow = qRgb(255, 255, 0);
+    model.status.hasSong = true;
+    model.status.songTitle = "Harbour Waltz";
+    renderer.DrawFrame(model);
+    const QRect strip(0, 0, 315, 50);
+    const QRect level = Extent(strip, cyan), music = Extent(strip, yellow);
+    ASSERT_FALSE(level.isEmpty());
+    ASSERT_FALSE(music.isEmpty());
+    EXPECT_GE(level.left(), 10);
+    EXPECT_LE(level.left(), 12);
+    EXPECT_GE(level.top(), 4);
+    EXPECT_LT(level.bottom(), 18);
+    EXPECT_GE(music.top(), 18);
+    EXPECT_LT(music.bottom(), 50);
+    // The texts themselves: the width of each line is the width of its text in 8-point Arial.
+    QFont font("Arial");
+    font.setPixelSize(11);
+    const int levelWidth = QFontMetrics(font).horizontalAdvance("Screen: Harbour [3/10]");
+    EXPECT_NEAR(level.width(), levelWidth, 3);
+    const int withSong = music.width();
+    model.status.hasSong = false;
+    renderer.DrawFrame(model);
+    const int none = Extent(strip, yellow).width();
+    EXPECT_NEAR(none, QFontMetrics(font).horizontalAdvance("Music: none"), 3);
+    EXPECT_NEAR(withSong, QFontMetrics(font).horizontalAdvance("Music: Harbour Waltz"), 3);
+}
+
+TEST_F(BoardDrawing, OtherScreensStayBlackUntilTheyAreDrawn) {
+    Setup(3, 81);
+    model.state = static_cast<ScreenState>(9);
+    renderer.DrawFrame(model);
+    EXPECT_TRUE(Extent(QRect(0, 0, 315, 305), Black) == QRect(0, 0, 315, 305));
+}
+
+TEST(FormatTime, MinutesAndTwoDigitSeconds) {
+    EXPECT_EQ(FormatTime(0), "0:00");
+    EXPECT_EQ(FormatTime(9), "0:09");
+    EXPECT_EQ(FormatTime(59), "0:59");
+    EXPECT_EQ(FormatTime(60), "1:00");
+    EXPECT_EQ(FormatTime(125), "2:05");
+    EXPECT_EQ(FormatTime(1200), "20:00");
+    EXPECT_EQ(FormatTime(6000), "100:00");
+}
+
+TEST(CellRect, CellsRunDownEachColumn) {
+    Board b;
+    b.BoardCols = b.BoardRows = 4;
+    b.TileSize = 61;
+    b.BoardLeft = 35;
+    b.BoardTop = 50;
+    EXPECT_EQ(CellRect(b, 1), QRect(35, 50 + 61, 61, 61));
+    EXPECT_EQ(CellRect(b, 4), QRect(35 + 61, 50, 61, 61));
+}
