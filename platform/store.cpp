@@ -1,0 +1,83 @@
+#include "platform/store.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+
+namespace {
+
+std::unique_ptr<QSettings> OpenSettings() {
+    return std::make_unique<QSettings>(QStringLiteral("Dunmarsh"), QStringLiteral("Marlipan"));
+}
+
+// Strings travel as the file system's bytes (the gamepack name is a file name); the file
+// itself holds them as UTF-8 text.
+QString ToQString(const std::string& bytes) {
+    return QFile::decodeName(QByteArray(bytes.data(), qsizetype(bytes.size())));
+}
+
+std::string FromQString(const QString& text) {
+    QByteArray b = QFile::encodeName(text);
+    return std::string(b.constData(), size_t(b.size()));
+}
+
+}  // namespace
+
+QSettingsStore::QSettingsStore() : settings_(OpenSettings()) {}
+
+QSettingsStore::~QSettingsStore() = default;
+
+StoreValue QSettingsStore::Read(const std::string& name) const {
+    const QVariant v = settings_->value(ToQString(name));
+    StoreValue out;
+    if (!v.isValid()) return out;  // missing
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        out.type = StoreValueType::String;
+        out.text = FromQString(v.toString());
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        out.type = StoreValueType::Binary;
+        out.bytes.assign(b.constData(), b.constData() + b.size());
+        break;
+    }
+    default:
+        out.type = StoreValueType::Other;
+        break;
+    }
+    return out;
+}
+
+void QSettingsStore::WriteString(const std::string& name, const std::string& value) {
+    settings_->setValue(ToQString(name), ToQString(value));
+}
+
+void QSettingsStore::WriteBinary(const std::string& name, const std::vector<uint8_t>& value) {
+    settings_->setValue(ToQString(name),
+                        QByteArray(reinterpret_cast<const char*>(value.data()),
+                                   qsizetype(value.size())));
+}
+
+void QSettingsStore::Sync() {
+    // A QSettings object reports the first error it met for ever after, so each sync is
+    // done by a fresh one. Unwritten values live in the process's shared copy of the file,
+    // not in the object, so the fresh one writes them too; and since it is opened before
+    // the old one closes, that copy is never dropped from the cache with values pending.
+    std::unique_ptr<QSettings> fresh = OpenSettings();
+    fresh->sync();
+    const QSettings::Status status = fresh->status();
+    settings_.swap(fresh);
+    fresh.reset();
+    if (status == QSettings::NoError) return;
+    const std::string file = FileName();
+    if (status == QSettings::AccessError)
+        throw StoreError("Can't write the settings file \"" + file + "\"");
+    throw StoreError("The settings file \"" + file + "\" is damaged and cannot be written");
+}
+
+std::string QSettingsStore::FileName() const {
+    return FromQString(settings_->fileName());
+}
