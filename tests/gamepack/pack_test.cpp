@@ -1,0 +1,260 @@
+// marlipan-pack: building from a manifest, info, extract, and what it refuses.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QProcess>
+
+#include "tools/lh5/lh5pack.h"
+#include "tools/pack/manifest.h"
+#include "tools/pack/packtool.h"
+#include "testutil.h"
+
+using namespace testutil;
+
+namespace {
+
+class PackTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        jpeg = BlockJpeg(4, 32);
+        WriteFile(Path("a.jpg"), jpeg);
+        ASSERT_TRUE(BlockPicture(3, 20).save(dir.filePath("b.png"), "PNG"));
+        song = TinyYm3(60);
+        WriteFile(Path("s.ym"), song);
+    }
+    std::string Path(const QString& name) const { return dir.filePath(name).toStdString(); }
+    QString Manifest(const QString& text, const QString& name = "m.txt") const {
+        QString path = dir.filePath(name);
+        QByteArray utf8 = text.toUtf8();
+        WriteFile(path.toStdString(), std::vector<uint8_t>(utf8.begin(), utf8.end()));
+        return path;
+    }
+    // The PackError message of building `text`, or "" when it builds.
+    std::string Refusal(const QString& text) const {
+        try {
+            BuildFromManifest(Manifest(text));
+        } catch (const PackError& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    QTemporaryDir dir;
+    std::vector<uint8_t> jpeg, song;
+};
+
+const char kTwoLevels[] =
+    "# two levels\n"
+    "description: Ten pictures to start with\n"
+    "difficulty: Hard        # Very Easy, Easy, Medium, Hard or Impossible\n"
+    "size: 5\n"
+    "timer: 1200\n"
+    "\n"
+    "level: Lighthouse\n"
+    "picture: a.jpg\n"
+    "song: s.ym\n"
+    "title: Harbour Waltz\n"
+    "level: Caf\xC3\xA9 \\#2\n"
+    "picture: b.png\n";
+
+TEST_F(PackTool, BuildInfoAndExtractRoundTrip) {
+    QString out = dir.filePath("two.spx");
+    BuildCommand(Manifest(QString::fromUtf8(kTwoLevels)), out);
+
+    GamepackFile file = GamepackFile::Open(out.toStdString());
+    const GamepackHeader& h = file.header();
+    EXPECT_EQ(h.LevelCount, 2);
+    EXPECT_STREQ(DifficultyNames[h.Difficulty], "Hard");
+    EXPECT_EQ(h.CellsPerSide(), 5);
+    EXPECT_EQ(h.TimeLimit(), 1200);
+    EXPECT_EQ(h.Description, "Ten pictures to start with");
+    EXPECT_EQ(h.LevelNames[1], "Caf\xE9 #2");  // Windows-1252, '#' unescaped
+    EXPECT_EQ(h.SongTitles[0], "Harbour Waltz");
+    EXPECT_EQ(h.SongSizes[1], 0);
+
+    // The stored JPEG is the file's own bytes; the PNG became a decodable JPEG.
+    GamepackLevel first = file.ReadLevel(0);
+    ASSERT_EQ(first.picture.size, jpeg.size());
+    EXPECT_TRUE(std::equal(jpeg.begin(), jpeg.end(), first.picture.bytes.begin()));
+    GamepackLevel second = file.ReadLevel(1);
+    LevelPicture p = PreparePicture(second.picture.data(), second.picture.size, 60);
+    EXPECT_TRUE(Near(p.Colour.pixel(5, 25), BlockColour(0, 1)));
+
+    bool damaged = true;
+    std::string info = InfoText(out, &damaged);
+    EXPECT_FALSE(damaged);
+    EXPECT_NE(info.find("\"Lighthouse\""), std::string::npos) << info;
+    EXPECT_NE(info.find("\"Harbour Waltz\", " + std::to_string(h.SongSizes[0]) + " bytes at offset 1383"),
+              std::string::npos) << info;
+    EXPECT_NE(info.find("Caf\xC3\xA9 #2"), std::string::npos) << info;  // shown as UTF-8
+    EXPECT_NE(info.find("3 (Hard)"), std::string::npos) << info;
+    EXPECT_NE(info.find("12 (1200 s)"), std::string::npos) << info;
+
+    QString ex = dir.filePath("ex");
+    std::vector<QString> names = ExtractCommand(out, ex);
+    EXPECT_EQ(names, (std::vector<QString>{"level01.jpg", "level01.ym", "level02.jpg", "manifest.txt"}));
+    EXPECT_EQ(ReadFile((ex + "/level01.jpg").toStdString()), jpeg);
+    EXPECT_EQ(ReadFile((ex + "/level01.ym").toStdString()), song);
+
+    // The extracted manifest builds the same gamepack again (the song is repacked under
+    // another member name, so compare what the game reads).
+    GamepackFile again = GamepackFile::Open(
+        (BuildCommand(ex + "/manifest.txt", dir.filePath("again.spx")), dir.filePath("again.spx"))
+            .toStdString());
+    EXPECT_EQ(again.header().LevelNames, h.LevelNames);
+    EXPECT_EQ(again.header().SongTitles, h.SongTitles);
+    EXPECT_EQ(again.header().Description, h.Description);
+    EXPECT_EQ(again.header().PictureSizes, h.PictureSizes);
+    EXPECT_EQ(again.header().TimerIndex, h.TimerIndex);
+}
+
+TEST_F(PackTool, PackedSongIsStoredAsItIs) {
+    std::vector<uint8_t> packed = lh5::PackArchive(song, "tune.ym");
+    WriteFile(Path("tune.lha"), packed);
+    QString out = dir.filePath("p.spx");
+    BuildCommand(Manifest("difficulty: Easy\nsize: 3\nlevel: L\npicture: a.jpg\nsong: tune.lha\n"), out);
+    GamepackLevel l = GamepackFile::Open(out.toStdString()).ReadLevel(0);
+    ASSERT_EQ(l.song.size, packed.size());
+    EXPECT_TRUE(std::equal(packed.begin(), packed.end(), l.song.bytes.begin()));
+    EXPECT_EQ(GamepackFile::Open(out.toStdString()).header().TimerIndex, 0);  // no timer line
+}
+
+TEST_F(PackTool, RefusesWhatTheFormatCannotHold) {
+    const QString head = "difficulty: Easy\nsize: 4\n";
+    QString eleven = head;
+    for (int i = 0; i < 11; ++i) eleven += QString("level: L%1\npicture: a.jpg\n").arg(i);
+    std::string r = Refusal(eleven);
+    EXPECT_NE(r.find("m.txt:23: level: a gamepack holds at most 10 levels"), std::string::npos) << r;
+
+    r = Refusal(head + "level: " + QString(51, 'n') + "\npicture: a.jpg\n");
+    EXPECT_NE(r.find(":3: level name: 51 characters, at most 50 fit"), std::string::npos) << r;
+    EXPECT_EQ(Refusal(head + "level: " + QString(50, 'n') + "\npicture: a.jpg\n"), "");
+
+    r = Refusal("description: " + QString(256, 'd') + "\n" + head + "level: L\npicture: a.jpg\n");
+    EXPECT_NE(r.find(":1: description: 256 characters, at most 255 fit"), std::string::npos) << r;
+
+    r = Refusal(head + "level: L\npicture: a.jpg\ntitle: " + QString(51, 't') + "\n");
+    EXPECT_NE(r.find(":5: title: 51 characters"), std::string::npos) << r;
+
+    r = Refusal(head + "level: " + QString::fromUtf8("Łódź") + "\npicture: a.jpg\n");
+    EXPECT_NE(r.find(":3: level name: the character '\xC5\x81' cannot be stored"), std::string::npos) << r;
+}
+
+TEST_F(PackTool, RefusesBadManifestLines) {
+    const QString level = "level: L\npicture: a.jpg\n";
+    struct Case {
+        QString text;
+        const char* mentions;
+    } cases[] = {
+        {"difficulty: Easy\nsize: 4\ncolour: red\n" + level, ":3: unknown key \"colour\""},
+        {"Difficulty: Easy\nsize: 4\n" + level, ":1: unknown key \"Difficulty\""},
+        {"difficulty: Tricky\nsize: 4\n" + level, ":1: difficulty: \"Tricky\""},
+        {"difficulty: Easy\nsize: 8\n" + level, ":2: size: \"8\""},
+        {"difficulty: Easy\nsize: 4\ntimer: 45\n" + level, ":3: timer: \"45\""},
+        {"difficulty: Easy\nsize: 4\nsize: 5\n" + level, ":3: size: given twice"},
+        {"difficulty: Easy\nsize: 4\npicture: a.jpg\n" + level, ":3: picture: comes before"},
+        {"difficulty: Easy\nsize: 4\nlevel: L\n", ":3: level: has no \"picture:\" line"},
+        {"difficulty: Easy\nsize: 4\njust words\n" + level, ":3: expected \"key: value\""},
+        {"size: 4\n" + level, "no \"difficulty:\" line"},
+        {"difficulty: Easy\nsize: 4\n", "no \"level:\" line"},
+        {"difficulty: Easy\nsize: 4\nlevel: L\npicture: nothing.png\n", ":4: can't read"},
+    };
+    for (const Case& c : cases) {
+        std::string r = Refusal(c.text);
+        EXPECT_NE(r.find(c.mentions), std::string::npos) << c.text.toStdString() << " -> " << r;
+    }
+    // Invalid UTF-8 is named by its line, not turned into replacement characters.
+    WriteFile(Path("bad.txt"), {'d', 'i', 'f', 'f', 'i', 'c', 'u', 'l', 't', 'y', ':', ' ', 'E', 'a',
+                                's', 'y', '\n', 's', 'i', 'z', 'e', ':', ' ', 0xFF, '\n'});
+    try {
+        BuildFromManifest(dir.filePath("bad.txt"));
+        FAIL();
+    } catch (const PackError& e) {
+        EXPECT_NE(std::string(e.what()).find(":2: not valid UTF-8"), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(PackTool, RefusesSongsAndPicturesTheGameCannotUse) {
+    const QString head = "difficulty: Easy\nsize: 4\nlevel: L\npicture: a.jpg\nsong: x.bin\n";
+    WriteFile(Path("x.bin"), {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
+    std::string r = Refusal(head);
+    EXPECT_NE(r.find(":5: song 'x.bin' is neither a YM song"), std::string::npos) << r;
+
+    WriteFile(Path("x.bin"), {'Y', 'M', '3', '!'});  // no frames
+    r = Refusal(head);
+    EXPECT_NE(r.find(":5: song 'x.bin' unpacks, but holds no song the game can play"), std::string::npos) << r;
+
+    std::vector<uint8_t> other = lh5::PackArchive(song, "t.ym");
+    std::memcpy(other.data() + 2, "-lh6-", 5);
+    WriteFile(Path("x.bin"), other);
+    r = Refusal(head);
+    EXPECT_NE(r.find("method -lh6-"), std::string::npos) << r;
+
+    std::vector<uint8_t> broken = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0};
+    WriteFile(Path("broken.jpg"), broken);
+    r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: broken.jpg\n");
+    EXPECT_NE(r.find(":4: picture 'broken.jpg' cannot be decoded"), std::string::npos) << r;
+
+    WriteFile(Path("text.png"), {'n', 'o', 't', ' ', 'p', 'n', 'g'});
+    r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: text.png\n");
+    EXPECT_NE(r.find(":4: picture 'text.png' is not a picture"), std::string::npos) << r;
+}
+
+TEST_F(PackTool, InfoMarksADamagedHeader) {
+    QString out = dir.filePath("two.spx");
+    BuildCommand(Manifest(QString::fromUtf8(kTwoLevels)), out);
+    std::vector<uint8_t> bytes = ReadFile(out.toStdString());
+    GamepackHeader h = HeaderOf(bytes);
+    h.SizeIndex = 9;
+    PutHeader(bytes, h);
+    WriteFile(out.toStdString(), bytes);
+    bool damaged = false;
+    std::string info = InfoText(out, &damaged);
+    EXPECT_TRUE(damaged);
+    EXPECT_NE(info.find("9 (out of range)"), std::string::npos) << info;
+    EXPECT_THROW(ExtractCommand(out, dir.filePath("ex")), GamepackDamagedError);
+}
+
+// The command itself: exit codes and one-line messages on stderr.
+struct ToolRun {
+    int code;
+    QString out, err;
+};
+
+ToolRun RunTool(const QStringList& args) {
+    QProcess p;
+    p.start(MARLIPAN_PACK_EXE, args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST_F(PackTool, CommandReportsBadInputOnOneLine) {
+    ToolRun usage = RunTool({"frobnicate"});
+    EXPECT_NE(usage.code, 0);
+    EXPECT_TRUE(usage.err.startsWith("usage:"));
+
+    WriteFile(Path("short.spx"), Filler(1000, 1));
+    ToolRun shortFile = RunTool({"info", dir.filePath("short.spx")});
+    EXPECT_EQ(shortFile.code, 1);
+    EXPECT_EQ(shortFile.err.count('\n'), 1) << shortFile.err.toStdString();
+    EXPECT_TRUE(shortFile.err.contains("too short")) << shortFile.err.toStdString();
+
+    ToolRun missing = RunTool({"extract", dir.filePath("none.spx"), dir.filePath("x")});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err.count('\n'), 1);
+
+    ToolRun bad = RunTool({"build", Manifest("difficulty: Easy\nsize: 9\n"), dir.filePath("o.spx")});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_TRUE(bad.err.contains("m.txt:2: size")) << bad.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("o.spx")));
+
+    ToolRun good = RunTool({"build", Manifest(QString::fromUtf8(kTwoLevels)), dir.filePath("o.spx")});
+    EXPECT_EQ(good.code, 0) << good.err.toStdString();
+    ToolRun info = RunTool({"info", dir.filePath("o.spx")});
+    EXPECT_EQ(info.code, 0);
+    EXPECT_TRUE(info.out.contains("Harbour Waltz"));
+}
+
+}  // namespace
