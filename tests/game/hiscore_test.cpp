@@ -83,14 +83,6 @@ TEST(HiScoreRanking, InsertingIntoSlotNineReplacesOnlyTheLastEntry) {
     EXPECT_EQ(t.Entry(9).Gamepack, "nine.spx");
 }
 
-TEST(HiScoreRanking, ResetHighlightTurnsEveryEntrySilver) {
-    HiScoreTable t;
-    t.RecordResult(10, -1, "a.spx");
-    t.ResetHighlight();
-    EXPECT_EQ(YellowCount(t), 0);
-    EXPECT_EQ(t.Entry(0).Moves, 10);
-}
-
 TEST(HiScoreNames, SixtyCharacterNameIsStoredAsItsFirstFifty) {
     const std::string name(50, 'n');
     HiScoreTable t;
@@ -174,16 +166,6 @@ TEST(HiScoreStore, DamagedValuesGiveTheDefaultTable) {
         t.Load(store);
         EXPECT_EQ(t.Serialise(), HiScoreTable().Serialise());
     }
-}
-
-TEST(HiScoreStore, SavedTableLoadsBack) {
-    MemoryStore store;
-    HiScoreTable t = FullTable();
-    t.RecordResult(3, 4, "x.spx");
-    t.Save(store);
-    HiScoreTable back;
-    back.Load(store);
-    EXPECT_EQ(back.Serialise(), t.Serialise());
 }
 
 }  // namespace

@@ -94,15 +94,6 @@ TEST(SaveGameRoundTrip, StoreKeepsLevelTimeMovesAndBoard) {
     }
 }
 
-TEST(SaveGameRoundTrip, ReplacesTheEarlierSave) {
-    MemoryStore store;
-    WriteSaveGame(store, SampleRecord());
-    SaveGameRecord second = SampleRecord();
-    second.MoveCount = 7;
-    WriteSaveGame(store, second);
-    EXPECT_EQ(ReadSaveGame(store)->MoveCount, 7);
-}
-
 TEST(SaveGameRoundTrip, NoSaveMeansNothingToRestore) {
     MemoryStore store;
     EXPECT_FALSE(ReadSaveGame(store).has_value());

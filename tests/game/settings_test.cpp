@@ -176,15 +176,6 @@ TEST(SettingsTypes, WrongTypedValuesFallBackToDefaults) {
     EXPECT_EQ(s.SlideSpeed, "10");
 }
 
-TEST(SettingsGamepack, NameIsKeptAsItsBytes) {
-    MemoryStore store;
-    const std::string name = "caf\xC3\xA9 \xE9.spx";
-    store.Put("GamepackName", Text(name));
-    GameSettings s;
-    s.Load(store);
-    EXPECT_EQ(s.GamepackName, name);
-}
-
 TEST(SettingsStoring, TableChangesAreDurableAtOnce) {
     MemoryStore store;
     GameSettings s;

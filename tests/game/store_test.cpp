@@ -136,26 +136,6 @@ TEST_F(QSettingsStoreTest, StringsAndBinariesReachTheFileWithTheirTypes) {
     EXPECT_EQ(got["Nothing"].type, "missing");
 }
 
-TEST_F(QSettingsStoreTest, ValuesReadBackWithTheirTypes) {
-    QSettingsStore store;
-    store.WriteString("S", "text");
-    store.WriteBinary("B", {1, 2, 3});
-    store.Sync();
-    QSettingsStore again;
-    EXPECT_EQ(again.Read("S").type, StoreValueType::String);
-    EXPECT_EQ(again.ReadString("S"), "text");
-    EXPECT_EQ(again.ReadBinary("B"), (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_EQ(again.Read("Nothing").type, StoreValueType::Missing);
-    EXPECT_FALSE(again.ReadString("Nothing").has_value());
-    try {
-        again.ReadBinary("S");
-        ADD_FAILURE() << "a string read as binary";
-    } catch (const StoreTypeError& e) {
-        EXPECT_STREQ(e.what(), "Invalid data type for 'S'");
-    }
-    EXPECT_THROW(again.ReadString("B"), StoreTypeError);
-}
-
 TEST_F(QSettingsStoreTest, HandEditedValuesOfOtherTypesFallBackOrAreRefused) {
     WriteFile("[General]\n"
               "PlayMusic=0, 1\n"
@@ -210,28 +190,6 @@ TEST_F(QSettingsStoreTest, FirstRunStoresAllSevenSettingsAndTheTable) {
     const std::vector<uint8_t> def = HiScoreTable().Serialise();
     EXPECT_EQ(got["HiScore"].data,
               QByteArray(reinterpret_cast<const char*>(def.data()), qsizetype(def.size())));
-}
-
-TEST_F(QSettingsStoreTest, SavedGameSurvivesInAnotherProcess) {
-    int32_t grid[8][8] = {};
-    int t = 0;
-    for (int c = 0; c < 3; ++c)
-        for (int r = 0; r < 3; ++r) grid[c][r] = t++;
-    grid[2][2] = 9;
-    {
-        QSettingsStore store;
-        WriteSaveGame(store, MakeSaveGame("p.spx", 1, 30, 12, grid, 3));
-    }
-    auto got = ProbeInNewProcess({"Savegame"});
-    ASSERT_EQ(got["Savegame"].type, "QByteArray");
-    const QByteArray& b = got["Savegame"].data;
-    const std::vector<uint8_t> stored(b.begin(), b.end());
-    const SaveGameRecord back = DecodeSaveGame(stored);
-    EXPECT_EQ(back.Gamepack, "p.spx");
-    EXPECT_EQ(back.LevelIndex, 1);
-    EXPECT_EQ(back.TimeLeft, 30);
-    EXPECT_EQ(back.MoveCount, 12);
-    EXPECT_TRUE(SavedBoardFits(back, 3));
 }
 
 TEST_F(QSettingsStoreTest, UnwritableStoreIsReportedAndRetriedLater) {
