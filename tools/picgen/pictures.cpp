@@ -1,0 +1,1650 @@
+#include "tools/picgen/pictures.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <QConicalGradient>
+#include <cmath>
+#include <cstdint>
+#include <tuple>
+
+namespace marlipan::pictures {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+const QColor kInk(34, 26, 22);
+
+// Outlines are drawn wide: the game shrinks a picture to about half size without smoothing,
+// and thin lines would break up.
+QPen ink(double width = 6.0, QColor colour = kInk) {
+    QPen pen(colour);
+    pen.setWidthF(width);
+    pen.setJoinStyle(Qt::RoundJoin);
+    pen.setCapStyle(Qt::RoundCap);
+    return pen;
+}
+
+// Fixed-seed generator for scattered details (stars, flakes): same picture on every run.
+class Scatter {
+public:
+    explicit Scatter(uint32_t seed) : state_(seed) {}
+    double next() {  // 0..1
+        state_ = state_ * 1664525u + 1013904223u;
+        return (state_ >> 8) / 16777216.0;
+    }
+    double range(double lo, double hi) { return lo + (hi - lo) * next(); }
+
+private:
+    uint32_t state_;
+};
+
+void verticalGradient(QPainter& p, const QRectF& r, std::initializer_list<std::pair<double, QColor>> stops) {
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    for (const auto& s : stops) g.setColorAt(s.first, s.second);
+    p.fillRect(r, g);
+}
+
+void cloud(QPainter& p, double x, double y, double s, QColor fill = QColor(255, 255, 255)) {
+    QPainterPath path;
+    path.addEllipse(QPointF(x, y), 40 * s, 26 * s);
+    path.addEllipse(QPointF(x + 38 * s, y - 16 * s), 34 * s, 30 * s);
+    path.addEllipse(QPointF(x + 74 * s, y), 38 * s, 24 * s);
+    path.addEllipse(QPointF(x + 34 * s, y + 10 * s), 44 * s, 20 * s);
+    path.setFillRule(Qt::WindingFill);
+    const QPainterPath solid = path.simplified();
+    p.setPen(ink(4, QColor(120, 140, 170)));
+    p.setBrush(fill);
+    p.drawPath(solid);
+}
+
+void sun(QPainter& p, QPointF c, double r, int rays) {
+    p.setPen(ink(8, QColor(255, 170, 20)));
+    for (int i = 0; i < rays; ++i) {
+        const double a = 2 * kPi * i / rays;
+        p.drawLine(QPointF(c.x() + std::cos(a) * r * 1.25, c.y() + std::sin(a) * r * 1.25),
+                   QPointF(c.x() + std::cos(a) * r * 1.6, c.y() + std::sin(a) * r * 1.6));
+    }
+    QRadialGradient g(c, r);
+    g.setColorAt(0, QColor(255, 250, 180));
+    g.setColorAt(1, QColor(255, 200, 30));
+    p.setBrush(g);
+    p.setPen(ink(5, QColor(230, 130, 0)));
+    p.drawEllipse(c, r, r);
+}
+
+QPainterPath polygon(std::initializer_list<QPointF> pts) {
+    QPainterPath path;
+    bool first = true;
+    for (const auto& pt : pts) {
+        if (first) path.moveTo(pt); else path.lineTo(pt);
+        first = false;
+    }
+    path.closeSubpath();
+    return path;
+}
+
+void flower(QPainter& p, QPointF c, double r, QColor petal, QColor heart = QColor(255, 210, 40)) {
+    p.setPen(ink(3));
+    p.setBrush(petal);
+    for (int i = 0; i < 5; ++i) {
+        const double a = 2 * kPi * i / 5;
+        p.drawEllipse(QPointF(c.x() + std::cos(a) * r * 0.8, c.y() + std::sin(a) * r * 0.8), r * 0.55, r * 0.55);
+    }
+    p.setBrush(heart);
+    p.drawEllipse(c, r * 0.45, r * 0.45);
+}
+
+void stars(QPainter& p, uint32_t seed, int count, const QRectF& area) {
+    Scatter rnd(seed);
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < count; ++i) {
+        const QPointF c(rnd.range(area.left(), area.right()), rnd.range(area.top(), area.bottom()));
+        const double r = rnd.range(1.5, 4.0);
+        p.setBrush(QColor(255, 255, rnd.next() < 0.3 ? 190 : 255));
+        p.drawEllipse(c, r, r);
+    }
+}
+
+// --- the pictures --------------------------------------------------------------------------
+
+void lighthouse(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 330),
+                     {{0, QColor(40, 24, 96)}, {0.5, QColor(220, 70, 120)}, {1, QColor(255, 176, 70)}});
+    // Sun sinking into the sea.
+    QRadialGradient sg(QPointF(150, 320), 80);
+    sg.setColorAt(0, QColor(255, 250, 200));
+    sg.setColorAt(1, QColor(255, 150, 40));
+    p.setPen(Qt::NoPen);
+    p.setBrush(sg);
+    p.drawEllipse(QPointF(150, 320), 78, 78);
+    // Cloud streaks.
+    p.setBrush(QColor(120, 50, 120, 200));
+    p.drawRoundedRect(QRectF(20, 90, 220, 22), 11, 11);
+    p.drawRoundedRect(QRectF(60, 130, 160, 16), 8, 8);
+    p.drawRoundedRect(QRectF(300, 200, 190, 18), 9, 9);
+    p.drawRoundedRect(QRectF(-20, 240, 170, 14), 7, 7);
+    verticalGradient(p, QRectF(0, 330, 512, 182),
+                     {{0, QColor(240, 130, 80)}, {0.35, QColor(110, 40, 110)}, {1, QColor(24, 16, 64)}});
+    // Sun glitter on the water.
+    p.setBrush(QColor(255, 220, 120));
+    for (int i = 0; i < 8; ++i) {
+        const double w = 130 - i * 13;
+        p.drawRoundedRect(QRectF(150 - w / 2 + (i % 2) * 12, 340 + i * 20, w, 7), 3, 3);
+    }
+    // Light beams from the lantern.
+    p.setBrush(QColor(255, 245, 170, 110));
+    p.drawPath(polygon({{380, 118}, {0, 20}, {0, 150}}));
+    p.drawPath(polygon({{380, 118}, {512, 60}, {512, 170}}));
+    // Rocks.
+    p.setPen(ink(5));
+    QLinearGradient rg(QPointF(0, 380), QPointF(0, 512));
+    rg.setColorAt(0, QColor(96, 70, 80));
+    rg.setColorAt(1, QColor(40, 28, 40));
+    p.setBrush(rg);
+    p.drawPath(polygon({{230, 512}, {260, 440}, {300, 420}, {330, 395}, {440, 390}, {480, 415}, {512, 410}, {512, 512}}));
+    // Tower: red and white bands, narrowing upwards.
+    const double bottom = 400, top = 150;
+    QPainterPath tower = polygon({{330, bottom}, {355, top}, {405, top}, {430, bottom}});
+    p.save();
+    p.setClipPath(tower);
+    for (int band = 0; band < 5; ++band) {
+        const double y0 = top + (bottom - top) * band / 5.0;
+        p.fillRect(QRectF(300, y0, 160, (bottom - top) / 5.0 + 1),
+                   band % 2 ? QColor(250, 245, 235) : QColor(215, 40, 45));
+    }
+    p.restore();
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(tower);
+    // Door and a window.
+    p.setBrush(QColor(60, 40, 30));
+    p.drawRoundedRect(QRectF(365, 350, 30, 50), 12, 12);
+    p.setBrush(QColor(255, 230, 120));
+    p.drawEllipse(QPointF(380, 250), 10, 14);
+    // Gallery, lantern room and roof.
+    p.setBrush(QColor(45, 45, 55));
+    p.drawRect(QRectF(338, 138, 84, 14));
+    p.setBrush(QColor(255, 240, 140));
+    p.drawRect(QRectF(358, 96, 44, 42));
+    p.drawLine(QPointF(380, 96), QPointF(380, 138));
+    p.setBrush(QColor(200, 30, 40));
+    p.drawPath(polygon({{350, 98}, {380, 58}, {410, 98}}));
+    p.drawEllipse(QPointF(380, 54), 6, 6);
+    // Gulls.
+    p.setPen(ink(5, QColor(30, 20, 40)));
+    p.setBrush(Qt::NoBrush);
+    for (const QPointF g : {QPointF(90, 200), QPointF(250, 150), QPointF(200, 60)}) {
+        QPainterPath w;
+        w.moveTo(g.x() - 22, g.y() - 8);
+        w.quadTo(g.x() - 10, g.y() - 14, g.x(), g.y());
+        w.quadTo(g.x() + 10, g.y() - 14, g.x() + 22, g.y() - 8);
+        p.drawPath(w);
+    }
+}
+
+void sailboat(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 300), {{0, QColor(40, 130, 215)}, {1, QColor(200, 235, 255)}});
+    sun(p, QPointF(430, 80), 44, 12);
+    cloud(p, 40, 80, 1.0);
+    cloud(p, 250, 170, 0.7);
+    cloud(p, 400, 215, 0.55);
+    // Island on the horizon.
+    p.setPen(ink(4, QColor(30, 80, 40)));
+    p.setBrush(QColor(70, 160, 80));
+    QPainterPath island;
+    island.moveTo(0, 300);
+    island.quadTo(60, 230, 150, 300);
+    p.drawPath(island);
+    verticalGradient(p, QRectF(0, 300, 512, 212), {{0, QColor(30, 130, 200)}, {1, QColor(10, 50, 110)}});
+    // Rows of waves, wider towards the viewer.
+    p.setPen(ink(4, QColor(220, 240, 255)));
+    p.setBrush(Qt::NoBrush);
+    for (int row = 0; row < 6; ++row) {
+        const double y = 320 + row * 34;
+        const double w = 30 + row * 10;
+        for (double x = -w + (row % 2) * w / 2; x < 512; x += 2.2 * w) {
+            QPainterPath wave;
+            wave.moveTo(x, y);
+            wave.quadTo(x + w / 2, y - 10 - row, x + w, y);
+            p.drawPath(wave);
+        }
+    }
+    // Hull.
+    p.setPen(ink(6));
+    QPainterPath hull;
+    hull.moveTo(110, 355);
+    hull.lineTo(410, 355);
+    hull.quadTo(380, 420, 330, 425);
+    hull.lineTo(170, 425);
+    hull.quadTo(130, 415, 110, 355);
+    QLinearGradient hg(QPointF(0, 355), QPointF(0, 425));
+    hg.setColorAt(0, QColor(230, 50, 50));
+    hg.setColorAt(1, QColor(140, 20, 30));
+    p.setBrush(hg);
+    p.drawPath(hull);
+    p.setPen(ink(8, QColor(250, 250, 250)));
+    p.drawLine(QPointF(140, 375), QPointF(390, 375));
+    // Mast and sails.
+    p.setPen(ink(6));
+    p.setBrush(QColor(120, 70, 30));
+    p.drawRect(QRectF(253, 60, 10, 295));
+    QLinearGradient mg(QPointF(270, 0), QPointF(410, 0));
+    mg.setColorAt(0, QColor(255, 255, 255));
+    mg.setColorAt(1, QColor(200, 215, 235));
+    p.setBrush(mg);
+    p.drawPath(polygon({{270, 70}, {270, 340}, {415, 340}}));
+    p.setPen(ink(5, QColor(40, 110, 200)));
+    p.drawLine(QPointF(280, 250), QPointF(330, 250));
+    p.drawLine(QPointF(280, 280), QPointF(358, 280));
+    p.setPen(ink(6));
+    QLinearGradient jg(QPointF(246, 0), QPointF(120, 0));
+    jg.setColorAt(0, QColor(255, 230, 60));
+    jg.setColorAt(1, QColor(250, 160, 20));
+    p.setBrush(jg);
+    p.drawPath(polygon({{246, 95}, {246, 340}, {120, 340}}));
+    p.setBrush(QColor(40, 90, 200));
+    p.drawPath(polygon({{263, 60}, {310, 45}, {263, 32}}));
+    // Gulls.
+    p.setPen(ink(5));
+    p.setBrush(Qt::NoBrush);
+    for (const QPointF g : {QPointF(110, 190), QPointF(160, 230), QPointF(370, 200)}) {
+        QPainterPath w;
+        w.moveTo(g.x() - 20, g.y() - 6);
+        w.quadTo(g.x() - 8, g.y() - 14, g.x(), g.y());
+        w.quadTo(g.x() + 8, g.y() - 14, g.x() + 20, g.y() - 6);
+        p.drawPath(w);
+    }
+}
+
+void balloon(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512), {{0, QColor(90, 180, 240)}, {1, QColor(255, 240, 200)}});
+    cloud(p, 20, 120, 0.9);
+    cloud(p, 370, 60, 0.8);
+    cloud(p, 380, 300, 0.6);
+    // Hills.
+    p.setPen(ink(4, QColor(30, 90, 40)));
+    QPainterPath far;
+    far.moveTo(0, 440);
+    far.quadTo(130, 360, 260, 430);
+    far.quadTo(390, 380, 512, 420);
+    far.lineTo(512, 512);
+    far.lineTo(0, 512);
+    far.closeSubpath();
+    p.setBrush(QColor(120, 190, 90));
+    p.drawPath(far);
+    QPainterPath near;
+    near.moveTo(0, 480);
+    near.quadTo(200, 420, 512, 490);
+    near.lineTo(512, 512);
+    near.lineTo(0, 512);
+    near.closeSubpath();
+    p.setBrush(QColor(60, 150, 60));
+    p.drawPath(near);
+    // Little balloon far away.
+    p.setPen(ink(3));
+    p.setBrush(QColor(150, 60, 200));
+    p.drawEllipse(QPointF(80, 300), 22, 26);
+    p.drawLine(QPointF(72, 322), QPointF(76, 340));
+    p.drawLine(QPointF(88, 322), QPointF(84, 340));
+    p.setBrush(QColor(140, 90, 40));
+    p.drawRect(QRectF(74, 338, 12, 10));
+    // Envelope: round top narrowing to the mouth, gores as nested ellipses.
+    QPainterPath env;
+    env.moveTo(196, 370);
+    env.cubicTo(60, 270, 90, 40, 256, 40);
+    env.cubicTo(422, 40, 452, 270, 316, 370);
+    env.closeSubpath();
+    const QColor gores[] = {QColor(230, 40, 50), QColor(255, 200, 30), QColor(40, 120, 220),
+                            QColor(255, 255, 255), QColor(50, 180, 90), QColor(255, 120, 30)};
+    p.save();
+    p.setClipPath(env);
+    p.setPen(Qt::NoPen);
+    for (int i = 6; i >= 1; --i) {
+        p.setBrush(gores[(6 - i) % 6]);
+        const double w = 190.0 * i / 6.0;
+        p.drawEllipse(QPointF(256, 200), w, 200);
+    }
+    // Horizontal band near the top.
+    p.setBrush(QColor(120, 30, 120));
+    p.drawRect(QRectF(0, 100, 512, 24));
+    p.restore();
+    p.setPen(ink(6));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(env);
+    // Ropes and basket.
+    p.setPen(ink(4));
+    p.drawLine(QPointF(200, 372), QPointF(228, 430));
+    p.drawLine(QPointF(312, 372), QPointF(284, 430));
+    p.drawLine(QPointF(240, 372), QPointF(246, 430));
+    p.drawLine(QPointF(272, 372), QPointF(266, 430));
+    p.setPen(ink(5));
+    p.setBrush(QColor(160, 100, 40));
+    p.drawRoundedRect(QRectF(222, 428, 68, 46), 6, 6);
+    p.setPen(ink(3, QColor(100, 60, 20)));
+    for (int i = 1; i < 4; ++i) p.drawLine(QPointF(222, 428 + i * 11.5), QPointF(290, 428 + i * 11.5));
+}
+
+void cat(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient bg(QPointF(256, 256), 380);
+    bg.setColorAt(0, QColor(255, 220, 240));
+    bg.setColorAt(1, QColor(150, 90, 190));
+    p.fillRect(img.rect(), bg);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 90));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            p.drawEllipse(QPointF(32 + x * 64 + (y % 2) * 32, 32 + y * 64), 12, 12);
+    const QColor fur(242, 140, 40), dark(190, 90, 20), pink(250, 150, 170);
+    p.setPen(ink(7));
+    // Ears.
+    p.setBrush(fur);
+    p.drawPath(polygon({{80, 230}, {110, 40}, {230, 130}}));
+    p.drawPath(polygon({{432, 230}, {402, 40}, {282, 130}}));
+    p.setBrush(pink);
+    p.setPen(Qt::NoPen);
+    p.drawPath(polygon({{110, 190}, {122, 80}, {195, 135}}));
+    p.drawPath(polygon({{402, 190}, {390, 80}, {317, 135}}));
+    // Head.
+    p.setPen(ink(7));
+    QRadialGradient hg(QPointF(230, 230), 260);
+    hg.setColorAt(0, QColor(255, 175, 80));
+    hg.setColorAt(1, fur);
+    p.setBrush(hg);
+    p.drawEllipse(QPointF(256, 290), 200, 175);
+    // Tabby stripes on the forehead and cheeks.
+    p.setPen(Qt::NoPen);
+    p.setBrush(dark);
+    p.drawPath(polygon({{236, 120}, {256, 200}, {276, 120}}));
+    p.drawPath(polygon({{190, 128}, {222, 190}, {214, 124}}));
+    p.drawPath(polygon({{322, 128}, {290, 190}, {298, 124}}));
+    p.drawPath(polygon({{60, 300}, {130, 290}, {62, 270}}));
+    p.drawPath(polygon({{452, 300}, {382, 290}, {450, 270}}));
+    p.drawPath(polygon({{66, 340}, {128, 322}, {72, 316}}));
+    p.drawPath(polygon({{446, 340}, {384, 322}, {440, 316}}));
+    // Muzzle.
+    p.setPen(ink(5));
+    p.setBrush(QColor(255, 245, 230));
+    p.drawEllipse(QPointF(214, 362), 56, 44);
+    p.drawEllipse(QPointF(298, 362), 56, 44);
+    // Eyes.
+    for (const double x : {172.0, 340.0}) {
+        p.setPen(ink(6));
+        QRadialGradient eg(QPointF(x, 260), 45);
+        eg.setColorAt(0, QColor(200, 255, 120));
+        eg.setColorAt(1, QColor(40, 170, 60));
+        p.setBrush(eg);
+        p.drawEllipse(QPointF(x, 262), 46, 40);
+        p.setBrush(kInk);
+        p.drawEllipse(QPointF(x, 262), 11, 34);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(x + 14, 246), 8, 8);
+    }
+    // Nose and mouth.
+    p.setPen(ink(5));
+    p.setBrush(pink);
+    p.drawPath(polygon({{232, 318}, {280, 318}, {256, 344}}));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath mouth;
+    mouth.moveTo(256, 344);
+    mouth.lineTo(256, 368);
+    mouth.moveTo(214, 370);
+    mouth.quadTo(236, 392, 256, 368);
+    mouth.quadTo(276, 392, 298, 370);
+    p.drawPath(mouth);
+    // Whiskers reach into the side tiles.
+    p.setPen(ink(4));
+    for (int i = -1; i <= 1; ++i) {
+        p.drawLine(QPointF(170, 360 + i * 18), QPointF(10, 330 + i * 40));
+        p.drawLine(QPointF(342, 360 + i * 18), QPointF(502, 330 + i * 40));
+    }
+    // Collar and bell.
+    p.setPen(ink(6));
+    p.setBrush(QColor(220, 30, 60));
+    p.drawRoundedRect(QRectF(120, 456, 272, 34), 14, 14);
+    QRadialGradient bell(QPointF(250, 488), 30);
+    bell.setColorAt(0, QColor(255, 250, 160));
+    bell.setColorAt(1, QColor(230, 170, 20));
+    p.setBrush(bell);
+    p.drawEllipse(QPointF(256, 494), 26, 26);
+}
+
+void robot(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512), {{0, QColor(20, 60, 140)}, {1, QColor(10, 120, 170)}});
+    p.setPen(QPen(QColor(120, 200, 255, 120), 2));
+    for (int i = 0; i <= 512; i += 32) {
+        p.drawLine(i, 0, i, 512);
+        p.drawLine(0, i, 512, i);
+    }
+    // Antenna.
+    p.setPen(ink(8));
+    p.drawLine(QPointF(256, 110), QPointF(256, 50));
+    QRadialGradient ball(QPointF(250, 40), 24);
+    ball.setColorAt(0, QColor(255, 180, 180));
+    ball.setColorAt(1, QColor(220, 20, 30));
+    p.setPen(ink(5));
+    p.setBrush(ball);
+    p.drawEllipse(QPointF(256, 40), 22, 22);
+    // Ears.
+    p.setBrush(QColor(240, 140, 30));
+    p.drawRoundedRect(QRectF(40, 220, 50, 110), 12, 12);
+    p.drawRoundedRect(QRectF(422, 220, 50, 110), 12, 12);
+    // Head.
+    QLinearGradient hg(QPointF(90, 0), QPointF(422, 0));
+    hg.setColorAt(0, QColor(150, 160, 175));
+    hg.setColorAt(0.4, QColor(235, 240, 245));
+    hg.setColorAt(1, QColor(120, 130, 150));
+    p.setPen(ink(7));
+    p.setBrush(hg);
+    p.drawRoundedRect(QRectF(85, 105, 342, 330), 40, 40);
+    // Rivets.
+    p.setPen(ink(3));
+    p.setBrush(QColor(200, 200, 210));
+    for (const QPointF r : {QPointF(115, 135), QPointF(397, 135), QPointF(115, 405), QPointF(397, 405)})
+        p.drawEllipse(r, 9, 9);
+    // Eyes.
+    for (const double x : {180.0, 332.0}) {
+        p.setPen(ink(7));
+        p.setBrush(QColor(50, 50, 60));
+        p.drawEllipse(QPointF(x, 230), 58, 58);
+        QRadialGradient eg(QPointF(x - 10, 220), 50);
+        eg.setColorAt(0, QColor(220, 255, 255));
+        eg.setColorAt(0.6, QColor(40, 220, 240));
+        eg.setColorAt(1, QColor(0, 110, 160));
+        p.setPen(Qt::NoPen);
+        p.setBrush(eg);
+        p.drawEllipse(QPointF(x, 230), 42, 42);
+        p.setBrush(kInk);
+        p.drawEllipse(QPointF(x + 6, 236), 14, 14);
+    }
+    // Cheek lights.
+    p.setPen(ink(4));
+    p.setBrush(QColor(255, 110, 150));
+    p.drawEllipse(QPointF(130, 320), 20, 14);
+    p.drawEllipse(QPointF(382, 320), 20, 14);
+    // Mouth: a row of coloured lamps.
+    p.setPen(ink(6));
+    p.setBrush(QColor(30, 30, 40));
+    p.drawRoundedRect(QRectF(160, 330, 192, 68), 14, 14);
+    const QColor lamps[] = {QColor(60, 230, 90), QColor(160, 240, 60), QColor(250, 230, 40),
+                            QColor(255, 160, 30), QColor(240, 60, 50)};
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 5; ++i) {
+        p.setBrush(lamps[i]);
+        p.drawRoundedRect(QRectF(172 + i * 36, 342 + (i % 2) * 12, 26, 32 - (i % 2) * 12), 5, 5);
+    }
+    // Neck and shoulders.
+    p.setPen(ink(6));
+    p.setBrush(QColor(110, 120, 135));
+    p.drawRect(QRectF(206, 435, 100, 30));
+    p.setBrush(QColor(240, 180, 40));
+    p.drawRoundedRect(QRectF(60, 462, 392, 80), 30, 30);
+    p.setPen(ink(5));
+    p.setBrush(QColor(230, 50, 60));
+    p.drawEllipse(QPointF(256, 492), 16, 16);
+}
+
+void house(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 360), {{0, QColor(70, 160, 240)}, {1, QColor(200, 235, 255)}});
+    sun(p, QPointF(70, 70), 40, 10);
+    cloud(p, 300, 70, 0.8);
+    verticalGradient(p, QRectF(0, 350, 512, 162), {{0, QColor(120, 200, 80)}, {1, QColor(40, 130, 40)}});
+    // Tree at the side.
+    p.setPen(ink(6));
+    p.setBrush(QColor(120, 70, 30));
+    p.drawRect(QRectF(428, 250, 30, 150));
+    p.setBrush(QColor(50, 150, 50));
+    QPainterPath crown;
+    crown.addEllipse(QPointF(443, 210), 60, 60);
+    crown.addEllipse(QPointF(405, 250), 45, 40);
+    crown.addEllipse(QPointF(480, 250), 45, 40);
+    crown.setFillRule(Qt::WindingFill);
+    p.drawPath(crown.simplified());
+    p.setBrush(QColor(230, 40, 40));
+    p.setPen(ink(3));
+    for (const QPointF a : {QPointF(420, 200), QPointF(460, 180), QPointF(470, 240), QPointF(410, 255), QPointF(445, 235)})
+        p.drawEllipse(a, 9, 9);
+    // Chimney and smoke.
+    p.setPen(ink(6));
+    p.setBrush(QColor(150, 60, 50));
+    p.drawRect(QRectF(320, 120, 34, 70));
+    p.setPen(ink(3, QColor(150, 150, 160)));
+    p.setBrush(QColor(230, 230, 235));
+    p.drawEllipse(QPointF(345, 100), 18, 14);
+    p.drawEllipse(QPointF(365, 72), 24, 18);
+    p.drawEllipse(QPointF(395, 40), 30, 22);
+    // Walls and roof.
+    p.setPen(ink(6));
+    QLinearGradient wg(QPointF(150, 0), QPointF(380, 0));
+    wg.setColorAt(0, QColor(255, 230, 120));
+    wg.setColorAt(1, QColor(240, 190, 70));
+    p.setBrush(wg);
+    p.drawRect(QRectF(150, 230, 230, 180));
+    p.setBrush(QColor(210, 50, 40));
+    p.drawPath(polygon({{125, 240}, {265, 110}, {405, 240}}));
+    p.setPen(ink(3, QColor(140, 30, 20)));
+    for (int i = 1; i < 4; ++i) {
+        const double y = 110 + i * 32.5;
+        const double half = (y - 110) * 140 / 130;
+        p.drawLine(QPointF(265 - half, y), QPointF(265 + half, y));
+    }
+    p.setPen(ink(5));
+    p.setBrush(QColor(200, 240, 255));
+    p.drawEllipse(QPointF(265, 190), 22, 22);
+    p.drawLine(QPointF(243, 190), QPointF(287, 190));
+    // Windows with curtains.
+    for (const double x : {170.0, 300.0}) {
+        p.setPen(ink(5));
+        p.setBrush(QColor(170, 220, 255));
+        p.drawRect(QRectF(x, 260, 60, 60));
+        p.setBrush(QColor(230, 80, 140));
+        p.setPen(Qt::NoPen);
+        p.drawPath(polygon({{x + 3, 263}, {x + 22, 263}, {x + 3, 310}}));
+        p.drawPath(polygon({{x + 57, 263}, {x + 38, 263}, {x + 57, 310}}));
+        p.setPen(ink(4));
+        p.drawLine(QPointF(x + 30, 260), QPointF(x + 30, 320));
+        p.drawLine(QPointF(x, 290), QPointF(x + 60, 290));
+        p.setBrush(QColor(140, 80, 40));
+        p.drawRect(QRectF(x - 6, 320, 72, 10));
+    }
+    // Door.
+    p.setPen(ink(5));
+    p.setBrush(QColor(40, 90, 190));
+    p.drawRoundedRect(QRectF(240, 330, 50, 80), 6, 6);
+    p.setBrush(QColor(255, 210, 40));
+    p.drawEllipse(QPointF(280, 372), 5, 5);
+    // Path.
+    p.setBrush(QColor(220, 190, 150));
+    p.drawPath(polygon({{240, 410}, {290, 410}, {330, 512}, {200, 512}}));
+    // Fence with a gap for the path.
+    p.setPen(ink(4));
+    p.setBrush(QColor(255, 255, 255));
+    for (double x = 4; x < 512; x += 34) {
+        if (x > 190 && x < 320) continue;
+        p.drawPath(polygon({{x, 470}, {x, 420}, {x + 12, 408}, {x + 24, 420}, {x + 24, 470}}));
+    }
+    p.drawRect(QRectF(0, 432, 192, 9));
+    p.drawRect(QRectF(330, 432, 182, 9));
+    // Flowers in front.
+    const QColor petals[] = {QColor(250, 80, 80), QColor(250, 200, 40), QColor(180, 90, 230),
+                             QColor(255, 140, 200), QColor(255, 255, 255), QColor(255, 130, 40)};
+    int k = 0;
+    for (double x = 24; x < 512; x += 58) {
+        if (x > 190 && x < 330) continue;
+        flower(p, QPointF(x, 490 - (k % 2) * 10), 16, petals[k % 6]);
+        ++k;
+    }
+}
+
+void rocket(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient bg(QPointF(350, 150), 500);
+    bg.setColorAt(0, QColor(60, 40, 130));
+    bg.setColorAt(1, QColor(5, 5, 30));
+    p.fillRect(img.rect(), bg);
+    // Nebulae give each part of the sky its own colour.
+    for (const auto& [at, r, colour] : {std::tuple{QPointF(460, 380), 170.0, QColor(230, 60, 160, 150)},
+                                        std::tuple{QPointF(230, 60), 140.0, QColor(40, 200, 200, 110)}}) {
+        QRadialGradient ng(at, r);
+        ng.setColorAt(0, colour);
+        ng.setColorAt(1, QColor(colour.red(), colour.green(), colour.blue(), 0));
+        p.setPen(Qt::NoPen);
+        p.setBrush(ng);
+        p.drawEllipse(at, r, r);
+    }
+    stars(p, 7, 120, QRectF(0, 0, 512, 512));
+    // Comet over the top.
+    QLinearGradient tail(QPointF(160, 20), QPointF(290, 110));
+    tail.setColorAt(0, QColor(255, 255, 255, 0));
+    tail.setColorAt(1, QColor(220, 250, 255, 230));
+    p.setBrush(tail);
+    p.drawPath(polygon({{150, 30}, {292, 102}, {282, 120}}));
+    p.setPen(ink(3, QColor(150, 220, 255)));
+    p.setBrush(QColor(255, 255, 255));
+    p.drawEllipse(QPointF(290, 112), 12, 12);
+    // Satellite on the right.
+    p.save();
+    p.translate(455, 300);
+    p.rotate(-20);
+    p.setPen(ink(4));
+    p.setBrush(QColor(40, 70, 180));
+    p.drawRect(QRectF(-60, -14, 38, 28));
+    p.drawRect(QRectF(22, -14, 38, 28));
+    p.setPen(ink(2, QColor(150, 190, 255)));
+    p.drawLine(QPointF(-41, -14), QPointF(-41, 14));
+    p.drawLine(QPointF(41, -14), QPointF(41, 14));
+    p.setPen(ink(4));
+    p.setBrush(QColor(240, 200, 60));
+    p.drawRoundedRect(QRectF(-22, -20, 44, 40), 6, 6);
+    p.drawLine(QPointF(0, -20), QPointF(0, -40));
+    p.setBrush(QColor(230, 50, 50));
+    p.drawEllipse(QPointF(0, -44), 6, 6);
+    p.restore();
+    // Ringed planet.
+    p.setPen(ink(5, QColor(250, 220, 160)));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(420, 100), 90, 24);
+    QRadialGradient sat(QPointF(405, 85), 60);
+    sat.setColorAt(0, QColor(255, 230, 150));
+    sat.setColorAt(1, QColor(220, 140, 50));
+    p.setPen(ink(4));
+    p.setBrush(sat);
+    p.drawEllipse(QPointF(420, 100), 50, 50);
+    p.save();
+    p.setClipRect(QRectF(0, 100, 512, 100));
+    p.setPen(ink(6, QColor(250, 220, 160)));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(420, 100), 90, 24);
+    p.restore();
+    // Big planet filling the lower left.
+    QPainterPath planet;
+    planet.addEllipse(QPointF(90, 560), 300, 300);
+    QLinearGradient pg(QPointF(0, 260), QPointF(0, 512));
+    pg.setColorAt(0, QColor(80, 200, 220));
+    pg.setColorAt(0.3, QColor(40, 140, 200));
+    pg.setColorAt(0.55, QColor(70, 190, 110));
+    pg.setColorAt(1, QColor(20, 90, 70));
+    p.setPen(ink(6, QColor(180, 240, 255)));
+    p.setBrush(pg);
+    p.drawPath(planet);
+    p.save();
+    p.setClipPath(planet);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 150));
+    p.drawEllipse(QPointF(60, 330), 90, 18);
+    p.drawEllipse(QPointF(230, 380), 70, 14);
+    p.setBrush(QColor(220, 200, 120));
+    p.drawEllipse(QPointF(130, 430), 60, 30);
+    p.drawEllipse(QPointF(300, 470), 40, 22);
+    p.restore();
+    // Moon.
+    p.setPen(ink(4));
+    p.setBrush(QColor(200, 200, 210));
+    p.drawEllipse(QPointF(90, 90), 34, 34);
+    p.setBrush(QColor(150, 150, 165));
+    p.drawEllipse(QPointF(80, 82), 8, 8);
+    p.drawEllipse(QPointF(102, 102), 6, 6);
+    // Rocket, tilted, climbing to the upper right.
+    p.save();
+    p.translate(300, 270);
+    p.rotate(35);
+    QPainterPath flame;
+    flame.moveTo(-30, 110);
+    flame.quadTo(0, 230, 30, 110);
+    flame.closeSubpath();
+    QLinearGradient fg(QPointF(0, 110), QPointF(0, 210));
+    fg.setColorAt(0, QColor(255, 250, 160));
+    fg.setColorAt(0.5, QColor(255, 160, 30));
+    fg.setColorAt(1, QColor(230, 40, 20));
+    p.setPen(ink(4, QColor(230, 80, 20)));
+    p.setBrush(fg);
+    p.drawPath(flame);
+    p.setPen(ink(6));
+    p.setBrush(QColor(220, 40, 50));
+    p.drawPath(polygon({{-45, 40}, {-85, 120}, {-40, 105}}));
+    p.drawPath(polygon({{45, 40}, {85, 120}, {40, 105}}));
+    QPainterPath body;
+    body.moveTo(0, -150);
+    body.cubicTo(70, -90, 55, 60, 40, 112);
+    body.lineTo(-40, 112);
+    body.cubicTo(-55, 60, -70, -90, 0, -150);
+    QLinearGradient bgr(QPointF(-50, 0), QPointF(50, 0));
+    bgr.setColorAt(0, QColor(170, 175, 190));
+    bgr.setColorAt(0.4, QColor(255, 255, 255));
+    bgr.setColorAt(1, QColor(150, 155, 175));
+    p.setBrush(bgr);
+    p.drawPath(body);
+    p.save();
+    p.setClipPath(body);
+    p.setBrush(QColor(220, 40, 50));
+    p.drawRect(QRectF(-80, -160, 160, 60));
+    p.restore();
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(body);
+    p.setBrush(QColor(60, 160, 230));
+    p.drawEllipse(QPointF(0, -30), 24, 24);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(220, 250, 255));
+    p.drawEllipse(QPointF(-7, -37), 7, 7);
+    p.setPen(ink(5));
+    p.setBrush(QColor(220, 40, 50));
+    p.drawRect(QRectF(-6, 40, 12, 72));
+    p.restore();
+}
+
+void coralBranch(QPainter& p, QPointF from, double angle, double length, double width, int depth) {
+    const QPointF to(from.x() + std::cos(angle) * length, from.y() - std::sin(angle) * length);
+    QPen pen = p.pen();
+    pen.setWidthF(width);
+    p.setPen(pen);
+    p.drawLine(from, to);
+    if (depth == 0) return;
+    coralBranch(p, to, angle + 0.45, length * 0.72, width * 0.75, depth - 1);
+    coralBranch(p, to, angle - 0.40, length * 0.70, width * 0.75, depth - 1);
+}
+
+void fish(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512), {{0, QColor(60, 200, 240)}, {1, QColor(10, 50, 120)}});
+    // Light rays from the surface.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 45));
+    for (int i = 0; i < 4; ++i)
+        p.drawPath(polygon({{60.0 + i * 120, 0}, {110.0 + i * 120, 0}, {20.0 + i * 150, 512}, {-30.0 + i * 150, 512}}));
+    // Sand.
+    QPainterPath sand;
+    sand.moveTo(0, 440);
+    sand.quadTo(130, 410, 260, 445);
+    sand.quadTo(390, 475, 512, 430);
+    sand.lineTo(512, 512);
+    sand.lineTo(0, 512);
+    sand.closeSubpath();
+    p.setPen(ink(4, QColor(160, 120, 60)));
+    p.setBrush(QColor(235, 205, 140));
+    p.drawPath(sand);
+    // Seaweed.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(ink(14, QColor(40, 150, 70)));
+    for (const double x : {200.0, 230.0, 470.0}) {
+        QPainterPath w;
+        w.moveTo(x, 450);
+        w.cubicTo(x - 30, 380, x + 30, 330, x - 10, 250);
+        p.drawPath(w);
+    }
+    // Coral trees.
+    p.setPen(ink(18, QColor(240, 90, 110)));
+    coralBranch(p, QPointF(80, 460), kPi / 2, 90, 20, 4);
+    p.setPen(ink(16, QColor(255, 150, 50)));
+    coralBranch(p, QPointF(400, 460), kPi / 2 + 0.1, 80, 18, 4);
+    p.setPen(ink(12, QColor(200, 70, 200)));
+    coralBranch(p, QPointF(310, 470), kPi / 2 - 0.2, 50, 12, 3);
+    // Brain coral.
+    p.setPen(ink(5));
+    p.setBrush(QColor(150, 90, 200));
+    p.drawEllipse(QPointF(160, 470), 50, 32);
+    p.setPen(ink(3, QColor(90, 40, 140)));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(125, 450, 70, 30), 0, 180 * 16);
+    p.drawArc(QRectF(140, 462, 40, 16), 0, 180 * 16);
+    // Clownfish.
+    p.save();
+    p.translate(270, 230);
+    p.setPen(ink(6));
+    p.setBrush(QColor(255, 120, 20));
+    p.drawPath(polygon({{110, 0}, {190, -70}, {175, 0}, {190, 70}}));
+    p.drawPath(polygon({{-20, -70}, {40, -115}, {70, -72}}));
+    p.drawPath(polygon({{0, 75}, {40, 110}, {60, 72}}));
+    QPainterPath body;
+    body.addEllipse(QPointF(0, 0), 140, 85);
+    QRadialGradient bgr(QPointF(-30, -30), 160);
+    bgr.setColorAt(0, QColor(255, 180, 60));
+    bgr.setColorAt(1, QColor(240, 100, 10));
+    p.setBrush(bgr);
+    p.drawPath(body);
+    p.save();
+    p.setClipPath(body);
+    p.setPen(ink(6));
+    p.setBrush(Qt::white);
+    for (const double x : {-70.0, 20.0, 100.0})
+        p.drawRoundedRect(QRectF(x - 16, -100, 32, 200), 16, 16);
+    p.restore();
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(body);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(-95, -20), 20, 20);
+    p.setBrush(kInk);
+    p.drawEllipse(QPointF(-100, -20), 9, 9);
+    p.setPen(ink(4));
+    p.drawArc(QRectF(-135, 10, 40, 30), 200 * 16, 100 * 16);
+    p.restore();
+    // Small blue fish.
+    for (const QPointF f : {QPointF(90, 110), QPointF(420, 80), QPointF(80, 330)}) {
+        p.setPen(ink(4));
+        p.setBrush(QColor(40, 90, 230));
+        p.drawPath(polygon({{f.x() + 20, f.y()}, {f.x() + 44, f.y() - 16}, {f.x() + 44, f.y() + 16}}));
+        p.setBrush(QColor(250, 230, 50));
+        p.drawEllipse(f, 30, 16);
+        p.setBrush(kInk);
+        p.drawEllipse(QPointF(f.x() - 16, f.y() - 3), 4, 4);
+    }
+    // Bubbles.
+    p.setPen(ink(3, QColor(230, 250, 255)));
+    p.setBrush(QColor(255, 255, 255, 60));
+    for (const QPointF b : {QPointF(120, 190), QPointF(135, 160), QPointF(128, 125), QPointF(300, 60), QPointF(320, 30)})
+        p.drawEllipse(b, 10, 10);
+}
+
+void cake(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Striped wallpaper.
+    for (int x = 0; x < 512; x += 64) {
+        p.fillRect(QRectF(x, 0, 32, 340), QColor(255, 210, 225));
+        p.fillRect(QRectF(x + 32, 0, 32, 340), QColor(255, 235, 240));
+    }
+    // Bunting.
+    p.setPen(ink(3));
+    p.drawLine(QPointF(0, 20), QPointF(512, 20));
+    const QColor flags[] = {QColor(240, 60, 60), QColor(250, 200, 30), QColor(50, 170, 230), QColor(90, 200, 90)};
+    for (int i = 0; i < 8; ++i) {
+        p.setBrush(flags[i % 4]);
+        p.drawPath(polygon({{8.0 + i * 64, 20}, {56.0 + i * 64, 20}, {32.0 + i * 64, 62}}));
+    }
+    // Balloons.
+    for (const auto& [c, col] : {std::pair{QPointF(60, 150), QColor(230, 40, 60)}, std::pair{QPointF(452, 140), QColor(40, 110, 230)}}) {
+        p.setPen(ink(3));
+        p.drawLine(QPointF(c.x(), c.y() + 48), QPointF(c.x() + 10, c.y() + 170));
+        QRadialGradient g(QPointF(c.x() - 12, c.y() - 14), 50);
+        g.setColorAt(0, col.lighter(160));
+        g.setColorAt(1, col);
+        p.setPen(ink(5));
+        p.setBrush(g);
+        p.drawEllipse(c, 38, 48);
+    }
+    // Checked table cloth.
+    p.fillRect(QRectF(0, 340, 512, 172), QColor(255, 255, 255));
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 16; ++x)
+            if ((x + y) % 2 == 0) p.fillRect(QRectF(x * 32, 340 + y * 30, 32, 30), QColor(220, 40, 50));
+    // Plate.
+    p.setPen(ink(5));
+    p.setBrush(QColor(230, 235, 245));
+    p.drawEllipse(QPointF(256, 440), 210, 42);
+    // Cake body: chocolate sponge, cream, pink icing with drips.
+    QLinearGradient cg(QPointF(100, 0), QPointF(412, 0));
+    cg.setColorAt(0, QColor(110, 60, 30));
+    cg.setColorAt(0.5, QColor(160, 95, 50));
+    cg.setColorAt(1, QColor(100, 55, 25));
+    p.setBrush(cg);
+    QPainterPath body;
+    body.moveTo(100, 250);
+    body.lineTo(100, 420);
+    body.quadTo(256, 460, 412, 420);
+    body.lineTo(412, 250);
+    body.closeSubpath();
+    p.drawPath(body);
+    p.setPen(ink(4));
+    p.setBrush(QColor(255, 245, 220));
+    p.drawRect(QRectF(100, 330, 312, 22));
+    p.setPen(ink(5));
+    p.setBrush(QColor(255, 130, 180));
+    QPainterPath icing;
+    icing.moveTo(96, 240);
+    icing.lineTo(96, 280);
+    for (int i = 0; i < 8; ++i) {
+        const double x = 96 + i * 40;
+        icing.quadTo(x + 10, 310 + (i % 2) * 14, x + 20, 282);
+        icing.quadTo(x + 30, 270, x + 40, 280);
+    }
+    icing.lineTo(416, 240);
+    icing.closeSubpath();
+    p.drawPath(icing);
+    p.setBrush(QColor(255, 160, 200));
+    p.drawEllipse(QPointF(256, 242), 160, 30);
+    // Sprinkles.
+    p.setPen(Qt::NoPen);
+    Scatter rnd(11);
+    const QColor sprinkle[] = {QColor(255, 255, 255), QColor(60, 200, 255), QColor(255, 230, 60), QColor(120, 220, 90)};
+    for (int i = 0; i < 40; ++i) {
+        p.setBrush(sprinkle[i % 4]);
+        const double a = rnd.range(0, 2 * kPi), r = std::sqrt(rnd.next());
+        p.drawEllipse(QPointF(256 + std::cos(a) * 140 * r, 242 + std::sin(a) * 24 * r), 4, 3);
+    }
+    // Strawberries.
+    for (const double x : {150.0, 362.0}) {
+        p.setPen(ink(4));
+        p.setBrush(QColor(230, 30, 40));
+        p.drawEllipse(QPointF(x, 236), 20, 22);
+        p.setBrush(QColor(60, 170, 60));
+        p.drawPath(polygon({{x - 14, 216}, {x, 206}, {x + 14, 216}, {x, 222}}));
+    }
+    // Candles and flames.
+    const QColor wax[] = {QColor(60, 150, 250), QColor(250, 220, 40), QColor(120, 210, 90), QColor(250, 120, 40), QColor(200, 90, 230)};
+    for (int i = 0; i < 5; ++i) {
+        const double x = 188 + i * 34;
+        const double top = 140 + (i % 2) * 20;
+        p.setPen(ink(4));
+        p.setBrush(wax[i]);
+        p.drawRect(QRectF(x - 9, top, 18, 240 - top));
+        p.setPen(ink(3, QColor(255, 255, 255)));
+        for (double y = top + 12; y < 235; y += 24) p.drawLine(QPointF(x - 8, y + 6), QPointF(x + 8, y - 6));
+        QPainterPath fl;
+        fl.moveTo(x, top - 48);
+        fl.quadTo(x + 20, top - 14, x, top - 4);
+        fl.quadTo(x - 20, top - 14, x, top - 48);
+        QRadialGradient fg(QPointF(x, top - 16), 24);
+        fg.setColorAt(0, QColor(255, 255, 200));
+        fg.setColorAt(1, QColor(255, 140, 20));
+        p.setPen(ink(3, QColor(220, 90, 0)));
+        p.setBrush(fg);
+        p.drawPath(fl);
+    }
+}
+
+void train(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512), {{0, QColor(120, 190, 250)}, {1, QColor(230, 245, 255)}});
+    sun(p, QPointF(440, 70), 36, 10);
+    // Hills.
+    p.setPen(ink(4, QColor(40, 100, 50)));
+    p.setBrush(QColor(140, 200, 100));
+    QPainterPath hills;
+    hills.moveTo(0, 330);
+    hills.quadTo(120, 230, 250, 320);
+    hills.quadTo(380, 250, 512, 310);
+    hills.lineTo(512, 512);
+    hills.lineTo(0, 512);
+    hills.closeSubpath();
+    p.drawPath(hills);
+    p.fillRect(QRectF(0, 400, 512, 112), QColor(90, 160, 70));
+    // Track.
+    p.setPen(ink(6, QColor(90, 60, 40)));
+    for (double x = 6; x < 512; x += 28) p.drawLine(QPointF(x, 448), QPointF(x + 10, 468));
+    p.setPen(ink(6, QColor(70, 70, 80)));
+    p.drawLine(QPointF(0, 446), QPointF(512, 446));
+    p.drawLine(QPointF(0, 462), QPointF(512, 462));
+    // The train is drawn a little smaller so the whole locomotive fits, standing on the rails.
+    p.save();
+    p.translate(8, 446);
+    p.scale(0.92, 0.92);
+    p.translate(0, -446);
+    // Smoke puffs drifting back over the wagons.
+    p.setPen(ink(4, QColor(140, 140, 150)));
+    p.setBrush(QColor(240, 240, 245));
+    const QPointF puffs[] = {{400, 190}, {350, 150}, {280, 115}, {200, 95}, {110, 90}, {30, 100}};
+    for (int i = 0; i < 6; ++i) p.drawEllipse(puffs[i], 26 + i * 5, 20 + i * 4);
+    auto wheel = [&](QPointF c, double r, QColor hub) {
+        p.setPen(ink(5));
+        p.setBrush(QColor(40, 40, 45));
+        p.drawEllipse(c, r, r);
+        p.setBrush(hub);
+        p.drawEllipse(c, r * 0.7, r * 0.7);
+        p.setPen(ink(3));
+        for (int k = 0; k < 4; ++k) {
+            const double a = kPi * k / 4;
+            p.drawLine(QPointF(c.x() - std::cos(a) * r * 0.7, c.y() - std::sin(a) * r * 0.7),
+                       QPointF(c.x() + std::cos(a) * r * 0.7, c.y() + std::sin(a) * r * 0.7));
+        }
+    };
+    // Wagons.
+    const QColor wagons[] = {QColor(40, 110, 220), QColor(60, 180, 90)};
+    for (int w = 0; w < 2; ++w) {
+        const double x = 10 + w * 150;
+        p.setPen(ink(6));
+        p.setBrush(wagons[w]);
+        p.drawRoundedRect(QRectF(x, 320, 130, 100), 8, 8);
+        p.setBrush(QColor(250, 230, 120));
+        p.drawRect(QRectF(x + 15, 338, 40, 36));
+        p.drawRect(QRectF(x + 75, 338, 40, 36));
+        p.setBrush(QColor(220, 60, 50));
+        p.drawRect(QRectF(x - 4, 308, 138, 16));
+        p.drawLine(QPointF(x + 130, 410), QPointF(x + 150, 410));
+        wheel(QPointF(x + 30, 428), 20, QColor(220, 60, 50));
+        wheel(QPointF(x + 100, 428), 20, QColor(220, 60, 50));
+    }
+    // Locomotive.
+    p.setPen(ink(6));
+    p.setBrush(QColor(200, 30, 40));
+    p.drawRect(QRectF(300, 270, 80, 150));
+    p.setBrush(QColor(250, 230, 120));
+    p.drawRect(QRectF(315, 290, 50, 50));
+    p.setBrush(QColor(50, 50, 60));
+    p.drawRect(QRectF(290, 256, 100, 18));
+    QLinearGradient boiler(QPointF(0, 320), QPointF(0, 420));
+    boiler.setColorAt(0, QColor(80, 80, 95));
+    boiler.setColorAt(0.4, QColor(30, 30, 40));
+    boiler.setColorAt(1, QColor(20, 20, 25));
+    p.setBrush(boiler);
+    p.drawRoundedRect(QRectF(375, 330, 120, 82), 30, 30);
+    p.setBrush(QColor(250, 200, 40));
+    p.drawRect(QRectF(400, 330, 10, 82));
+    p.drawRect(QRectF(450, 330, 10, 82));
+    p.setBrush(QColor(50, 50, 60));
+    p.drawPath(polygon({{420, 330}, {412, 250}, {458, 250}, {450, 330}}));
+    p.setBrush(QColor(255, 240, 150));
+    p.drawEllipse(QPointF(496, 372), 12, 16);
+    p.setBrush(QColor(60, 60, 70));
+    p.drawPath(polygon({{470, 412}, {512, 412}, {512, 440}, {490, 440}}));
+    wheel(QPointF(340, 420), 34, QColor(250, 200, 40));
+    wheel(QPointF(420, 430), 24, QColor(250, 200, 40));
+    wheel(QPointF(472, 430), 20, QColor(250, 200, 40));
+    p.setPen(ink(7, QColor(180, 180, 190)));
+    p.drawLine(QPointF(340, 420), QPointF(420, 430));
+    p.restore();
+}
+
+void castle(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512), {{0, QColor(250, 150, 90)}, {0.5, QColor(250, 210, 150)}, {1, QColor(200, 230, 250)}});
+    cloud(p, 30, 60, 0.8, QColor(255, 240, 235));
+    cloud(p, 360, 40, 0.7, QColor(255, 240, 235));
+    // Hill.
+    p.setPen(ink(4, QColor(40, 90, 40)));
+    p.setBrush(QColor(100, 170, 70));
+    QPainterPath hill;
+    hill.moveTo(0, 420);
+    hill.quadTo(256, 320, 512, 420);
+    hill.lineTo(512, 512);
+    hill.lineTo(0, 512);
+    hill.closeSubpath();
+    p.drawPath(hill);
+    const QColor stone(170, 165, 175), stoneDark(120, 115, 130);
+    auto wall = [&](const QRectF& r) {
+        QLinearGradient g(r.topLeft(), r.topRight());
+        g.setColorAt(0, stone.lighter(115));
+        g.setColorAt(1, stoneDark);
+        p.setPen(ink(6));
+        p.setBrush(g);
+        p.drawRect(r);
+        p.setPen(ink(2, QColor(100, 95, 110)));
+        for (double y = r.top() + 20; y < r.bottom(); y += 20) {
+            p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+            const int row = static_cast<int>((y - r.top()) / 20);
+            for (double x = r.left() + (row % 2 ? 15 : 30); x < r.right(); x += 30)
+                p.drawLine(QPointF(x, y), QPointF(x, y - 20));
+        }
+        p.setPen(ink(6));
+        p.setBrush(g);
+        for (double x = r.left(); x + 14 <= r.right() + 1; x += 28) p.drawRect(QRectF(x, r.top() - 18, 16, 18));
+    };
+    auto roof = [&](double cx, double y, double half, QColor colour, QColor flag) {
+        p.setPen(ink(6));
+        p.setBrush(colour);
+        p.drawPath(polygon({{cx - half, y}, {cx, y - half * 2.2}, {cx + half, y}}));
+        p.setPen(ink(4));
+        p.drawLine(QPointF(cx, y - half * 2.2), QPointF(cx, y - half * 2.2 - 40));
+        p.setBrush(flag);
+        p.drawPath(polygon({{cx, y - half * 2.2 - 40}, {cx + 34, y - half * 2.2 - 30}, {cx, y - half * 2.2 - 20}}));
+    };
+    wall(QRectF(130, 250, 252, 190));        // curtain wall
+    wall(QRectF(200, 160, 112, 100));        // keep
+    wall(QRectF(50, 210, 90, 230));          // left tower
+    wall(QRectF(372, 210, 90, 230));         // right tower
+    roof(95, 192, 52, QColor(40, 80, 200), QColor(250, 210, 30));
+    roof(417, 192, 52, QColor(200, 40, 50), QColor(60, 180, 80));
+    roof(256, 142, 64, QColor(130, 50, 170), QColor(230, 40, 60));
+    // Windows.
+    p.setPen(ink(4));
+    p.setBrush(QColor(40, 30, 60));
+    for (const QPointF w : {QPointF(95, 270), QPointF(417, 270), QPointF(95, 340), QPointF(417, 340), QPointF(236, 190), QPointF(276, 190)})
+        p.drawRoundedRect(QRectF(w.x() - 10, w.y(), 20, 36), 10, 10);
+    p.setBrush(QColor(255, 220, 90));
+    p.drawRoundedRect(QRectF(246, 200, 20, 30), 10, 10);
+    // Gate and drawbridge.
+    p.setPen(ink(6));
+    p.setBrush(QColor(50, 35, 30));
+    QPainterPath gate;
+    gate.moveTo(216, 440);
+    gate.lineTo(216, 360);
+    gate.arcTo(QRectF(216, 320, 80, 80), 180, -180);
+    gate.lineTo(296, 440);
+    gate.closeSubpath();
+    p.drawPath(gate);
+    p.setPen(ink(3, QColor(150, 150, 160)));
+    for (double x = 228; x < 296; x += 16) p.drawLine(QPointF(x, 330), QPointF(x, 440));
+    // Moat.
+    p.setPen(ink(5, QColor(20, 60, 120)));
+    QLinearGradient water(QPointF(0, 440), QPointF(0, 512));
+    water.setColorAt(0, QColor(60, 140, 220));
+    water.setColorAt(1, QColor(20, 70, 150));
+    p.setBrush(water);
+    p.drawRect(QRectF(-10, 445, 532, 50));
+    p.setPen(ink(5));
+    p.setBrush(QColor(150, 90, 40));
+    p.drawPath(polygon({{216, 440}, {296, 440}, {316, 505}, {196, 505}}));
+    p.setPen(ink(3, QColor(100, 60, 20)));
+    for (int i = 1; i < 4; ++i) p.drawLine(QPointF(216 - i * 5, 440 + i * 16), QPointF(296 + i * 5, 440 + i * 16));
+}
+
+void seasonsTree(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Four quarters: spring, summer, autumn, winter, clockwise from the top left.
+    verticalGradient(p, QRectF(0, 0, 256, 256), {{0, QColor(160, 230, 200)}, {1, QColor(230, 255, 230)}});
+    verticalGradient(p, QRectF(256, 0, 256, 256), {{0, QColor(40, 150, 250)}, {1, QColor(160, 220, 255)}});
+    verticalGradient(p, QRectF(0, 256, 256, 256), {{0, QColor(250, 200, 120)}, {1, QColor(200, 110, 50)}});
+    verticalGradient(p, QRectF(256, 256, 256, 256), {{0, QColor(170, 185, 215)}, {1, QColor(235, 240, 250)}});
+    sun(p, QPointF(455, 55), 34, 10);
+    cloud(p, 20, 40, 0.6);
+    // Ground: grass on the left half, snow on the right.
+    p.setPen(ink(5));
+    p.setBrush(QColor(90, 170, 60));
+    p.drawPath(polygon({{0, 430}, {256, 410}, {256, 512}, {0, 512}}));
+    p.setBrush(QColor(250, 252, 255));
+    p.drawPath(polygon({{256, 410}, {512, 430}, {512, 512}, {256, 512}}));
+    // Trunk and branches.
+    p.setPen(ink(6));
+    p.setBrush(QColor(120, 75, 40));
+    p.drawPath(polygon({{226, 460}, {240, 280}, {272, 280}, {286, 460}}));
+    p.setPen(ink(16, QColor(110, 70, 40)));
+    p.drawLine(QPointF(250, 300), QPointF(150, 200));
+    p.drawLine(QPointF(262, 300), QPointF(370, 190));
+    p.drawLine(QPointF(256, 290), QPointF(256, 120));
+    // Crown, coloured by the quarter it falls into.
+    QPainterPath crown;
+    crown.addEllipse(QPointF(256, 210), 200, 160);
+    const struct { QRectF quarter; QColor leaf; QColor dot; } parts[] = {
+        {QRectF(0, 0, 256, 256), QColor(140, 210, 110), QColor(255, 170, 210)},
+        {QRectF(256, 0, 256, 256), QColor(40, 150, 50), QColor(30, 110, 40)},
+        {QRectF(0, 256, 256, 256), QColor(240, 140, 30), QColor(200, 50, 20)},
+        {QRectF(256, 256, 256, 256), QColor(255, 255, 255), QColor(200, 215, 235)},
+    };
+    Scatter rnd(21);
+    for (const auto& part : parts) {
+        p.save();
+        p.setClipRect(part.quarter);
+        if (part.leaf == QColor(255, 255, 255)) {
+            // Winter: bare twigs with snow on them.
+            p.setPen(ink(8, QColor(110, 70, 40)));
+            p.drawLine(QPointF(300, 260), QPointF(430, 300));
+            p.drawLine(QPointF(350, 275), QPointF(380, 340));
+            p.drawLine(QPointF(270, 280), QPointF(320, 350));
+            p.setPen(ink(5, QColor(255, 255, 255)));
+            p.drawLine(QPointF(305, 254), QPointF(428, 292));
+        } else {
+            p.setPen(ink(6));
+            p.setBrush(part.leaf);
+            p.drawPath(crown);
+            p.setPen(Qt::NoPen);
+            p.setBrush(part.dot);
+            for (int i = 0; i < 60; ++i) {
+                const double a = rnd.range(0, 2 * kPi), r = std::sqrt(rnd.next());
+                p.drawEllipse(QPointF(256 + std::cos(a) * 185 * r, 210 + std::sin(a) * 145 * r), 9, 9);
+            }
+        }
+        p.restore();
+    }
+    // Fallen autumn leaves and winter snowflakes.
+    p.setPen(ink(2));
+    p.setBrush(QColor(230, 90, 20));
+    for (int i = 0; i < 10; ++i) p.drawEllipse(QPointF(20 + i * 23, 470 + (i % 3) * 12), 9, 5);
+    p.setPen(ink(3, QColor(255, 255, 255)));
+    for (int i = 0; i < 12; ++i) {
+        const QPointF c(rnd.range(290, 500), rnd.range(280, 400));
+        for (int k = 0; k < 3; ++k) {
+            const double a = kPi * k / 3;
+            p.drawLine(QPointF(c.x() - std::cos(a) * 8, c.y() - std::sin(a) * 8), QPointF(c.x() + std::cos(a) * 8, c.y() + std::sin(a) * 8));
+        }
+    }
+    // A snowman's little cousin in the winter corner and a flower in spring.
+    p.setPen(ink(4));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(440, 470), 30, 26);
+    p.drawEllipse(QPointF(440, 428), 20, 18);
+    p.setBrush(QColor(255, 140, 20));
+    p.drawPath(polygon({{440, 426}, {462, 430}, {440, 434}}));
+    flower(p, QPointF(60, 420), 14, QColor(255, 120, 180));
+    flower(p, QPointF(170, 410), 12, QColor(250, 230, 60));
+}
+
+void mandala(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Each quarter of the background has its own colour so mirrored tiles can be told apart.
+    const QColor corners[] = {QColor(30, 20, 80), QColor(80, 10, 60), QColor(10, 60, 80), QColor(60, 50, 10)};
+    for (int q = 0; q < 4; ++q) {
+        const QRectF r((q % 2) * 256, (q / 2) * 256, 256, 256);
+        QRadialGradient g(QPointF(256, 256), 360);
+        g.setColorAt(0, corners[q].lighter(200));
+        g.setColorAt(1, corners[q]);
+        p.fillRect(r, g);
+    }
+    const QPointF c(256, 256);
+    auto hue = [](double angle, int shift, int s = 220, int v = 250) {
+        int h = static_cast<int>(angle / (2 * kPi) * 360 + shift) % 360;
+        if (h < 0) h += 360;
+        return QColor::fromHsv(h, s, v);
+    };
+    // Corner fans.
+    const QPointF cornerPts[] = {{0, 0}, {512, 0}, {0, 512}, {512, 512}};
+    for (int q = 0; q < 4; ++q) {
+        for (int k = 4; k >= 1; --k) {
+            p.setPen(ink(4));
+            p.setBrush(QColor::fromHsv((q * 90 + k * 25) % 360, 200, 240));
+            p.drawEllipse(cornerPts[q], k * 26.0, k * 26.0);
+        }
+    }
+    // Rings of petals, the colour turning with the angle.
+    struct Ring { int count; double radius, len, width; int shift; };
+    const Ring rings[] = {{24, 205, 46, 16, 0}, {16, 160, 50, 22, 60}, {12, 112, 44, 22, 180}, {8, 66, 36, 20, 270}};
+    for (const auto& ring : rings) {
+        for (int i = 0; i < ring.count; ++i) {
+            const double a = 2 * kPi * i / ring.count;
+            p.save();
+            p.translate(c.x() + std::cos(a) * ring.radius, c.y() + std::sin(a) * ring.radius);
+            p.rotate(a * 180 / kPi);
+            p.setPen(ink(4));
+            p.setBrush(hue(a, ring.shift));
+            p.drawEllipse(QPointF(0, 0), ring.len, ring.width);
+            p.setBrush(hue(a, ring.shift + 180, 160, 255));
+            p.drawEllipse(QPointF(ring.len * 0.25, 0), ring.len * 0.35, ring.width * 0.4);
+            p.restore();
+        }
+    }
+    // Dots between the outer petals.
+    p.setPen(ink(3));
+    for (int i = 0; i < 24; ++i) {
+        const double a = 2 * kPi * (i + 0.5) / 24;
+        p.setBrush(hue(a, 90, 100, 255));
+        p.drawEllipse(QPointF(c.x() + std::cos(a) * 238, c.y() + std::sin(a) * 238), 9, 9);
+    }
+    // Centre: a star in a disc.
+    p.setPen(ink(5));
+    QRadialGradient cg(c, 40);
+    cg.setColorAt(0, QColor(255, 255, 220));
+    cg.setColorAt(1, QColor(255, 190, 40));
+    p.setBrush(cg);
+    p.drawEllipse(c, 36, 36);
+    QPainterPath star;
+    for (int i = 0; i < 16; ++i) {
+        const double a = kPi * i / 8 - kPi / 2;
+        const double r = i % 2 ? 10 : 28;
+        const QPointF pt(c.x() + std::cos(a) * r, c.y() + std::sin(a) * r);
+        if (i == 0) star.moveTo(pt); else star.lineTo(pt);
+    }
+    star.closeSubpath();
+    p.setPen(ink(3));
+    p.setBrush(QColor(220, 40, 90));
+    p.drawPath(star);
+}
+
+void butterfly(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512), {{0, QColor(110, 200, 250)}, {0.65, QColor(220, 245, 255)}, {1, QColor(150, 220, 110)}});
+    sun(p, QPointF(60, 60), 34, 10);
+    cloud(p, 360, 40, 0.7);
+    // Meadow with flowers along the bottom.
+    p.setPen(ink(4, QColor(40, 110, 40)));
+    p.setBrush(QColor(90, 180, 70));
+    QPainterPath meadow;
+    meadow.moveTo(0, 430);
+    meadow.quadTo(256, 390, 512, 440);
+    meadow.lineTo(512, 512);
+    meadow.lineTo(0, 512);
+    meadow.closeSubpath();
+    p.drawPath(meadow);
+    const QColor petals[] = {QColor(250, 60, 80), QColor(255, 255, 255), QColor(250, 210, 30), QColor(200, 100, 250)};
+    for (int i = 0; i < 8; ++i) {
+        p.setPen(ink(4, QColor(40, 120, 40)));
+        p.drawLine(QPointF(30 + i * 64, 500), QPointF(30 + i * 64, 460 - (i % 3) * 12));
+        flower(p, QPointF(30 + i * 64, 455 - (i % 3) * 12), 15, petals[i % 4]);
+    }
+    p.save();
+    p.translate(256, 240);
+    auto wing = [&](bool left) {
+        const double s = left ? -1 : 1;
+        QPainterPath upper;
+        upper.moveTo(0, -10);
+        upper.cubicTo(s * 60, -190, s * 250, -200, s * 230, -60);
+        upper.cubicTo(s * 220, 0, s * 100, 20, 0, 10);
+        QPainterPath lower;
+        lower.moveTo(0, 10);
+        lower.cubicTo(s * 160, 10, s * 200, 120, s * 150, 170);
+        lower.cubicTo(s * 100, 210, s * 20, 150, 0, 30);
+        QLinearGradient ug(QPointF(0, 0), QPointF(s * 230, -120));
+        ug.setColorAt(0, QColor(120, 40, 200));
+        ug.setColorAt(1, QColor(40, 160, 250));
+        p.setPen(ink(7));
+        p.setBrush(ug);
+        p.drawPath(upper);
+        QLinearGradient lg(QPointF(0, 0), QPointF(s * 150, 170));
+        lg.setColorAt(0, QColor(250, 120, 20));
+        lg.setColorAt(1, QColor(255, 220, 60));
+        p.setBrush(lg);
+        p.drawPath(lower);
+        p.setPen(ink(4));
+        p.setBrush(QColor(255, 255, 255));
+        p.drawEllipse(QPointF(s * 170, -90), 22, 22);
+        p.drawEllipse(QPointF(s * 190, -40), 12, 12);
+        p.setBrush(QColor(250, 230, 60));
+        p.drawEllipse(QPointF(s * 100, -80), 30, 24);
+        p.setBrush(QColor(220, 30, 60));
+        p.drawEllipse(QPointF(s * 110, 100), 24, 24);
+        p.setBrush(kInk);
+        p.drawEllipse(QPointF(s * 110, 100), 9, 9);
+    };
+    wing(true);
+    wing(false);
+    // Body and antennae.
+    p.setPen(ink(5));
+    p.setBrush(QColor(50, 40, 40));
+    p.drawRoundedRect(QRectF(-14, -60, 28, 200), 14, 14);
+    p.drawEllipse(QPointF(0, -76), 20, 20);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(ink(5));
+    QPainterPath ant;
+    ant.moveTo(-6, -90);
+    ant.quadTo(-30, -170, -70, -170);
+    ant.moveTo(6, -90);
+    ant.quadTo(30, -170, 70, -170);
+    p.drawPath(ant);
+    p.setBrush(QColor(50, 40, 40));
+    p.drawEllipse(QPointF(-72, -170), 9, 9);
+    p.drawEllipse(QPointF(72, -170), 9, 9);
+    p.restore();
+}
+
+void windmill(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 300), {{0, QColor(60, 140, 230)}, {1, QColor(255, 235, 190)}});
+    cloud(p, 20, 70, 0.8);
+    cloud(p, 330, 200, 0.6);
+    // Tulip fields in stripes running to the horizon.
+    const QColor rows[] = {QColor(230, 30, 50), QColor(250, 210, 30), QColor(240, 110, 180),
+                           QColor(150, 60, 200), QColor(250, 130, 30), QColor(240, 240, 250)};
+    const double vanishX = 180, horizon = 300;
+    for (int i = 0; i < 12; ++i) {
+        const double x0 = -400 + i * 110.0, x1 = x0 + 110;
+        p.setPen(Qt::NoPen);
+        p.setBrush(i % 2 ? QColor(60, 150, 60) : rows[(i / 2) % 6]);
+        const double t0 = vanishX + (x0 - vanishX) * 0.02, t1 = vanishX + (x1 - vanishX) * 0.02;
+        p.drawPath(polygon({{t0, horizon}, {t1, horizon}, {x1, 512}, {x0, 512}}));
+    }
+    p.setPen(ink(4, QColor(40, 100, 40)));
+    p.drawLine(QPointF(0, horizon), QPointF(512, horizon));
+    // A village and a second mill on the horizon, and birds, so the open sky has landmarks.
+    p.setPen(ink(3));
+    const QColor roofs[] = {QColor(200, 60, 40), QColor(60, 90, 160), QColor(220, 140, 40)};
+    for (int i = 0; i < 4; ++i) {
+        const double x = 20 + i * 42;
+        p.setBrush(QColor(240, 230, 210));
+        p.drawRect(QRectF(x, horizon - 26, 34, 26));
+        p.setBrush(roofs[i % 3]);
+        p.drawPath(polygon({{x - 4, horizon - 24}, {x + 17, horizon - 46}, {x + 38, horizon - 24}}));
+    }
+    p.setBrush(QColor(90, 60, 50));
+    p.drawPath(polygon({{200, horizon}, {208, horizon - 60}, {226, horizon - 60}, {234, horizon}}));
+    p.setPen(ink(5, QColor(90, 60, 50)));
+    p.drawLine(QPointF(187, horizon - 88), QPointF(247, horizon - 32));
+    p.drawLine(QPointF(247, horizon - 88), QPointF(187, horizon - 32));
+    p.setPen(ink(5));
+    p.setBrush(Qt::NoBrush);
+    for (const QPointF g : {QPointF(120, 170), QPointF(170, 140), QPointF(230, 190)}) {
+        QPainterPath w;
+        w.moveTo(g.x() - 18, g.y() - 6);
+        w.quadTo(g.x() - 8, g.y() - 12, g.x(), g.y());
+        w.quadTo(g.x() + 8, g.y() - 12, g.x() + 18, g.y() - 6);
+        p.drawPath(w);
+    }
+    sun(p, QPointF(200, 60), 30, 10);
+    // Tulip heads along the nearest stripes.
+    for (int i = 0; i < 9; ++i) {
+        const double x = 10 + i * 60;
+        p.setPen(ink(3));
+        p.setBrush(rows[i % 6]);
+        p.drawPath(polygon({{x - 12, 478}, {x - 12, 496}, {x + 12, 496}, {x + 12, 478}, {x + 6, 488}, {x, 476}, {x - 6, 488}}));
+    }
+    // Mill body.
+    p.setPen(ink(6));
+    QLinearGradient tg(QPointF(300, 0), QPointF(420, 0));
+    tg.setColorAt(0, QColor(170, 80, 60));
+    tg.setColorAt(1, QColor(110, 45, 35));
+    p.setBrush(tg);
+    p.drawPath(polygon({{290, 420}, {320, 170}, {400, 170}, {430, 420}}));
+    p.setBrush(QColor(60, 50, 50));
+    p.drawPath(polygon({{310, 172}, {360, 110}, {410, 172}}));
+    p.setBrush(QColor(250, 250, 240));
+    p.drawRect(QRectF(345, 240, 30, 36));
+    p.setBrush(QColor(60, 120, 60));
+    p.drawRoundedRect(QRectF(340, 350, 40, 70), 18, 18);
+    p.setBrush(QColor(230, 230, 220));
+    p.drawRect(QRectF(280, 300, 160, 14));
+    // Sails.
+    p.save();
+    p.translate(360, 170);
+    p.rotate(22);
+    for (int k = 0; k < 4; ++k) {
+        p.save();
+        p.rotate(k * 90);
+        p.setPen(ink(5));
+        p.setBrush(QColor(120, 70, 40));
+        p.drawRect(QRectF(-5, 0, 10, 190));
+        p.setBrush(QColor(250, 245, 230));
+        p.drawRect(QRectF(6, 30, 46, 160));
+        p.setPen(ink(3, QColor(120, 70, 40)));
+        for (int j = 1; j < 5; ++j) p.drawLine(QPointF(6, 30 + j * 32), QPointF(52, 30 + j * 32));
+        p.drawLine(QPointF(29, 30), QPointF(29, 190));
+        p.restore();
+    }
+    p.setPen(ink(5));
+    p.setBrush(QColor(240, 200, 50));
+    p.drawEllipse(QPointF(0, 0), 16, 16);
+    p.restore();
+}
+
+void clockFace(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Sunburst behind the clock.
+    const QPointF c(256, 256);
+    for (int i = 0; i < 24; ++i) {
+        const double a0 = 2 * kPi * i / 24, a1 = 2 * kPi * (i + 1) / 24;
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor::fromHsv((i * 15) % 360, i % 2 ? 120 : 200, 240));
+        p.drawPath(polygon({c, {c.x() + std::cos(a0) * 500, c.y() + std::sin(a0) * 500}, {c.x() + std::cos(a1) * 500, c.y() + std::sin(a1) * 500}}));
+    }
+    // Rim.
+    QConicalGradient rim(c, 90);
+    rim.setColorAt(0, QColor(220, 40, 50));
+    rim.setColorAt(0.33, QColor(250, 180, 30));
+    rim.setColorAt(0.66, QColor(40, 110, 220));
+    rim.setColorAt(1, QColor(220, 40, 50));
+    p.setPen(ink(7));
+    p.setBrush(rim);
+    p.drawEllipse(c, 236, 236);
+    QRadialGradient face(QPointF(220, 210), 260);
+    face.setColorAt(0, QColor(255, 255, 250));
+    face.setColorAt(1, QColor(240, 230, 200));
+    p.setBrush(face);
+    p.drawEllipse(c, 200, 200);
+    // Minute ticks.
+    for (int i = 0; i < 60; ++i) {
+        const double a = 2 * kPi * i / 60;
+        const double r0 = i % 5 ? 186 : 170;
+        p.setPen(ink(i % 5 ? 3 : 8));
+        p.drawLine(QPointF(c.x() + std::sin(a) * r0, c.y() - std::cos(a) * r0),
+                   QPointF(c.x() + std::sin(a) * 194, c.y() - std::cos(a) * 194));
+    }
+    // Numbers.
+    QFont font("Liberation Sans");
+    font.setPixelSize(46);
+    font.setBold(true);
+    p.setFont(font);
+    for (int h = 1; h <= 12; ++h) {
+        const double a = 2 * kPi * h / 12;
+        const QPointF at(c.x() + std::sin(a) * 138, c.y() - std::cos(a) * 138);
+        p.setPen(QColor::fromHsv((h * 30) % 360, 230, 170));
+        p.drawText(QRectF(at.x() - 40, at.y() - 30, 80, 60), Qt::AlignCenter, QString::number(h));
+    }
+    // Hands at ten past ten.
+    auto hand = [&](double minutes, double length, double width, QColor colour) {
+        const double a = 2 * kPi * minutes / 60;
+        p.setPen(ink(width + 4));
+        p.drawLine(c, QPointF(c.x() + std::sin(a) * length, c.y() - std::cos(a) * length));
+        p.setPen(ink(width, colour));
+        p.drawLine(c, QPointF(c.x() + std::sin(a) * length, c.y() - std::cos(a) * length));
+    };
+    hand(50.8, 100, 16, QColor(40, 40, 60));
+    hand(10, 160, 10, QColor(40, 40, 60));
+    hand(33, 175, 4, QColor(220, 30, 40));
+    p.setPen(ink(4));
+    p.setBrush(QColor(250, 200, 40));
+    p.drawEllipse(c, 16, 16);
+    // Bells on top, like an alarm clock.
+    p.setPen(ink(6));
+    p.setBrush(QColor(250, 200, 40));
+    p.drawChord(QRectF(40, 10, 120, 120), 30 * 16, 180 * 16);
+    p.drawChord(QRectF(352, 10, 120, 120), -30 * 16, 180 * 16);
+}
+
+void snowman(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512), {{0, QColor(10, 20, 70)}, {0.7, QColor(70, 60, 150)}, {1, QColor(120, 100, 180)}});
+    stars(p, 3, 60, QRectF(0, 0, 512, 300));
+    // Moon.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 245, 190));
+    p.drawEllipse(QPointF(430, 80), 46, 46);
+    p.setBrush(QColor(18, 28, 80));
+    p.drawEllipse(QPointF(452, 66), 40, 40);
+    // Snowy hills.
+    p.setPen(ink(4, QColor(150, 170, 220)));
+    QLinearGradient sg(QPointF(0, 350), QPointF(0, 512));
+    sg.setColorAt(0, QColor(240, 245, 255));
+    sg.setColorAt(1, QColor(190, 210, 240));
+    p.setBrush(sg);
+    QPainterPath hills;
+    hills.moveTo(0, 380);
+    hills.quadTo(150, 320, 300, 390);
+    hills.quadTo(420, 350, 512, 370);
+    hills.lineTo(512, 512);
+    hills.lineTo(0, 512);
+    hills.closeSubpath();
+    p.drawPath(hills);
+    // Pine trees on the left.
+    for (const auto& [x, y, s] : {std::tuple{60.0, 380.0, 1.0}, std::tuple{130.0, 360.0, 0.7}}) {
+        p.setPen(ink(4));
+        p.setBrush(QColor(100, 60, 30));
+        p.drawRect(QRectF(x - 8 * s, y - 10, 16 * s, 40 * s));
+        for (int k = 0; k < 3; ++k) {
+            const double top = y - 60 * s - k * 45 * s;
+            p.setBrush(QColor(20, 110, 60));
+            p.drawPath(polygon({{x - (60 - k * 12) * s, top + 60 * s}, {x, top - 10 * s}, {x + (60 - k * 12) * s, top + 60 * s}}));
+            p.setPen(ink(5, QColor(255, 255, 255)));
+            p.drawLine(QPointF(x - 14 * s, top + 8 * s), QPointF(x + 14 * s, top + 8 * s));
+            p.setPen(ink(4));
+        }
+    }
+    // House with a lit window on the right hill.
+    p.setPen(ink(4));
+    p.setBrush(QColor(150, 70, 60));
+    p.drawRect(QRectF(420, 300, 70, 60));
+    p.setBrush(QColor(250, 250, 255));
+    p.drawPath(polygon({{410, 305}, {455, 265}, {500, 305}}));
+    p.setBrush(QColor(255, 220, 90));
+    p.drawRect(QRectF(438, 318, 24, 22));
+    // Snowman.
+    auto ball = [&](QPointF c, double r) {
+        QRadialGradient g(QPointF(c.x() - r * 0.3, c.y() - r * 0.3), r * 1.3);
+        g.setColorAt(0, QColor(255, 255, 255));
+        g.setColorAt(1, QColor(170, 190, 230));
+        p.setPen(ink(6));
+        p.setBrush(g);
+        p.drawEllipse(c, r, r);
+    };
+    // Arms.
+    p.setPen(ink(8, QColor(110, 70, 40)));
+    p.drawLine(QPointF(200, 300), QPointF(110, 240));
+    p.drawLine(QPointF(130, 254), QPointF(112, 220));
+    p.drawLine(QPointF(312, 300), QPointF(400, 230));
+    p.drawLine(QPointF(380, 246), QPointF(410, 262));
+    ball(QPointF(256, 420), 100);
+    ball(QPointF(256, 285), 72);
+    ball(QPointF(256, 175), 56);
+    // Buttons.
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    for (const double y : {270.0, 305.0, 390.0, 430.0}) p.drawEllipse(QPointF(256, y), 8, 8);
+    // Face.
+    p.drawEllipse(QPointF(236, 162), 8, 8);
+    p.drawEllipse(QPointF(276, 162), 8, 8);
+    for (int i = 0; i < 5; ++i) p.drawEllipse(QPointF(232 + i * 12, 200 + (i == 0 || i == 4 ? -4 : 0)), 4, 4);
+    p.setPen(ink(3));
+    p.setBrush(QColor(255, 130, 20));
+    p.drawPath(polygon({{256, 172}, {312, 184}, {256, 186}}));
+    // Scarf.
+    p.setPen(ink(5));
+    p.setBrush(QColor(220, 30, 50));
+    p.drawRoundedRect(QRectF(196, 218, 120, 28), 12, 12);
+    p.drawPath(polygon({{280, 236}, {310, 236}, {318, 310}, {290, 306}}));
+    p.setPen(ink(5, QColor(255, 255, 255)));
+    p.drawLine(QPointF(225, 222), QPointF(225, 242));
+    p.drawLine(QPointF(255, 222), QPointF(255, 242));
+    p.drawLine(QPointF(292, 270), QPointF(314, 272));
+    // Hat.
+    p.setPen(ink(5));
+    p.setBrush(QColor(30, 30, 40));
+    p.drawRect(QRectF(196, 118, 120, 14));
+    p.drawRect(QRectF(216, 50, 80, 72));
+    p.setBrush(QColor(40, 160, 80));
+    p.drawRect(QRectF(216, 100, 80, 14));
+    // Snowflakes.
+    Scatter rnd(5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255));
+    for (int i = 0; i < 40; ++i) p.drawEllipse(QPointF(rnd.range(0, 512), rnd.range(0, 512)), 4, 4);
+}
+
+}  // namespace
+
+const std::vector<Picture>& all() {
+    static const std::vector<Picture> pictures = {
+        {"lighthouse", lighthouse}, {"sailboat", sailboat}, {"balloon", balloon},
+        {"cat", cat},               {"robot", robot},       {"house", house},
+        {"rocket", rocket},         {"fish", fish},         {"cake", cake},
+        {"train", train},           {"castle", castle},     {"seasons", seasonsTree},
+        {"mandala", mandala},       {"butterfly", butterfly}, {"windmill", windmill},
+        {"clock", clockFace},       {"snowman", snowman},
+    };
+    return pictures;
+}
+
+QImage render(const Picture& picture) {
+    QImage img(kSize, kSize, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    picture.draw(img);
+    return img;
+}
+
+QImage icon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 30, 50));
+    p.drawRoundedRect(QRectF(1, 1, 62, 62), 8, 8);
+    const QColor colours[] = {QColor(230, 50, 60), QColor(250, 170, 30), QColor(250, 220, 50), QColor(70, 190, 90),
+                              QColor(40, 150, 230), QColor(130, 80, 220)};
+    // 4 x 4 board: cell (3, 3) is empty and the tile of (2, 3) is half way into it.
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            if (c == 3 && r == 3) continue;
+            double x = 4 + c * 14.25, y = 4 + r * 14.25;
+            if (c == 2 && r == 3) x += 7;
+            p.setBrush(colours[(c + r) % 6]);
+            p.drawRoundedRect(QRectF(x, y, 13, 13), 2.5, 2.5);
+            p.setBrush(QColor(255, 255, 255, 90));
+            p.drawRoundedRect(QRectF(x + 2, y + 2, 9, 3), 1.5, 1.5);
+        }
+    }
+    // Motion streaks behind the sliding tile.
+    p.setPen(QPen(QColor(255, 255, 255, 200), 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(34.5, 50), QPointF(39.5, 50));
+    p.drawLine(QPointF(33.5, 54), QPointF(39.5, 54));
+    p.drawLine(QPointF(34.5, 58), QPointF(39.5, 58));
+    return img;
+}
+
+}  // namespace marlipan::pictures

@@ -1,0 +1,23 @@
+// The level pictures and the program icon, drawn with QPainter onto QImages.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <vector>
+
+namespace marlipan::pictures {
+
+constexpr int kSize = 512;  // pictures are square; the game scales them to its board
+
+struct Picture {
+    QString name;             // file name without ".png"
+    void (*draw)(QImage&);    // paints the whole kSize x kSize image
+};
+
+const std::vector<Picture>& all();
+QImage render(const Picture& picture);
+
+// Program icon: a 4 x 4 board with one tile sliding into the gap.
+QImage icon(int size);
+
+}  // namespace marlipan::pictures
