@@ -71,11 +71,10 @@ void QSettingsStore::Sync() {
     const QSettings::Status status = fresh->status();
     settings_.swap(fresh);
     fresh.reset();
-    if (status == QSettings::NoError) return;
-    const std::string file = FileName();
-    if (status == QSettings::AccessError)
-        throw StoreError("Can't write the settings file \"" + file + "\"");
-    throw StoreError("The settings file \"" + file + "\" is damaged and cannot be written");
+    // A FormatError only says the file read in was malformed; QSettings still writes it
+    // out afresh, so only an AccessError means the values did not reach the disk.
+    if (status != QSettings::AccessError) return;
+    throw StoreError("Can't write the settings file \"" + FileName() + "\"");
 }
 
 std::string QSettingsStore::FileName() const {

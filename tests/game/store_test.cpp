@@ -168,6 +168,16 @@ TEST_F(QSettingsStoreTest, HandEditedValuesOfOtherTypesFallBackOrAreRefused) {
     }
 }
 
+TEST_F(QSettingsStoreTest, MalformedFileIsWrittenAfreshWithoutAnError) {
+    WriteFile("[General\nno equals sign\n\xff\xfe=x\nPlayMusic=0\n");
+    QSettingsStore store;
+    store.WriteString("SlideSpeed", "7");
+    EXPECT_NO_THROW(store.Sync());
+    auto got = ProbeInNewProcess({"PlayMusic", "SlideSpeed"});
+    EXPECT_EQ(got["PlayMusic"].data, "0");
+    EXPECT_EQ(got["SlideSpeed"].data, "7");
+}
+
 TEST_F(QSettingsStoreTest, FirstRunStoresAllSevenSettingsAndTheTable) {
     QSettingsStore store;
     GameSettings s;
