@@ -186,6 +186,38 @@ TEST_F(GamepackFileTest, SongOfALevelPastSongCountIsNotRead) {
     EXPECT_EQ(file.ReadLevel(2).picture.size, 3000u);
 }
 
+TEST_F(GamepackFileTest, DamagedSizesNeverReadOutsideTheFile) {
+    const std::vector<uint8_t> good = BuildGamepack(ThreeLevels());
+    uint32_t seed = 99;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 300; ++round) {
+        std::vector<uint8_t> bytes = good;
+        GamepackHeader h = HeaderOf(bytes);
+        h.SongCount = int32_t(next() % 12);
+        for (int i = 0; i < 3; ++i) {
+            // Mostly plausible sizes, sometimes huge or negative ones.
+            h.PictureSizes[size_t(i)] = int32_t(next() % 9000) - (round % 17 == 0 ? 5000 : 0);
+            h.SongSizes[size_t(i)] = round % 13 == 0 ? int32_t(next()) : int32_t(next() % 3000);
+        }
+        PutHeader(bytes, h);
+        std::string path = Write("fuzz.spx", bytes);
+        try {
+            GamepackFile file = GamepackFile::Open(path);
+            for (int level = 0; level < 3; ++level) {
+                try {
+                    GamepackLevel l = file.ReadLevel(level);
+                    EXPECT_LE(PictureOffset(file.header(), level) + int64_t(l.picture.bytes.size()),
+                              int64_t(bytes.size()));
+                    EXPECT_GE(l.picture.bytes.size(), l.picture.size);
+                    EXPECT_GE(l.song.bytes.size(), l.song.size);
+                } catch (const GamepackDamagedError&) {
+                }
+            }
+        } catch (const GamepackDamagedError&) {
+        }
+    }
+}
+
 TEST(BuildGamepack, RefusesWhatTheFormatCannotHold) {
     GamepackSource s;
     EXPECT_THROW(BuildGamepack(s), std::invalid_argument);  // no level

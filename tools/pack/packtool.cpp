@@ -103,7 +103,8 @@ std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const
         try {
             PreparePicture(bytes.data(), bytes.size(), 16);
         } catch (const PictureError& e) {
-            throw PackError("picture " + Quote(name) + " cannot be decoded: " + e.what());
+            throw PackError("picture " + Quote(name) + " cannot be decoded: " + e.what() +
+                            " (save it as an RGB or greyscale JPEG, or as PNG)");
         }
         return bytes;
     }
