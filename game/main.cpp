@@ -1,5 +1,7 @@
 #include "game/main.h"
 
+#include "gamepack/ansi.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -7,8 +9,8 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "game/standinlevel.h"
 #include "platform/clock.h"
+#include "platform/dialogs.h"
 #include "platform/keystate.h"
 #include "common/random.h"
 
@@ -61,15 +63,24 @@ TForm1::TForm1() {
 
     const Layout layout = ComputeLayout(Panel1->width(), Panel1->height());
     renderer.Resize(layout.W, layout.H);
-    TileBitmaps.resize(51);
+
+    MusicEngine = std::make_unique<CYmEngine>();
+    MusicEngine->SetLooping(true);
+    MusicEngine->SetVolume(128);
 
     flow.LevelIndex = 0;
-    LoadGamepack(gamepackName_, 0);
+    try {
+        LoadGamepack(gamepackName_, 0);
+    } catch (const std::exception& e) {
+        // Shown as the top-level handler would; the window opens on the Loading screen.
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
 
     Timer1->start();
     Timer2->start();
     flow.board.MoveCount = 0;
     flow.ResultRecorded = false;
+    if (startFailed_) return;
     flow.State = ScreenState::Playing;
     SetFrameLoopActive(true);
 
@@ -148,10 +159,16 @@ FrameModel TForm1::Model() const {
     FrameModel m;
     m.state = flow.State;
     m.board = &flow.board;
-    m.tiles = &TileBitmaps;
-    m.status.levelName = levelName_;
+    m.tiles = TileBitmaps.data();
+    m.tileCount = int(TileBitmaps.size());
+    const size_t level = size_t(flow.LevelIndex);
+    if (level < Header.LevelNames.size()) {
+        m.status.levelName = FromAnsi(Header.LevelNames[level]);
+        m.status.hasSong = Header.SongSizes[level] != 0;
+        m.status.songTitle = FromAnsi(Header.SongTitles[level]);
+    }
     m.status.levelIndex = flow.LevelIndex;
-    m.status.levelCount = levelCount_;
+    m.status.levelCount = Header.LevelCount;
     m.status.timerActive = flow.TimerActive;
     m.status.timeLeft = flow.TimeLeft;
     return m;
@@ -177,29 +194,6 @@ void TForm1::PollInput() {
 }
 
 void TForm1::PaintBox1MouseDown(int x, int y) { flow.MouseDown(x, y); }
-
-bool TForm1::LoadGamepack(const QString& fileName, int level) {
-    flow.State = ScreenState::Loading;
-    const Layout layout = ComputeLayout(Panel1->width(), Panel1->height());
-    renderer.Resize(layout.W, layout.H);
-    const int n = 3 + level % 5;
-    StandInLevel standIn = MakeStandInLevel(n, layout.BoardSize);
-    flow.board.BoardCols = flow.board.BoardRows = n;
-    flow.board.BoardLeft = layout.BoardLeft;
-    flow.board.BoardTop = layout.BoardTop;
-    flow.board.BoardSize = standIn.boardSize;
-    flow.board.TileSize = standIn.tileSize;
-    TileBitmaps = std::move(standIn.tiles);
-    levelName_ = QString("Stand-in %1").arg(level + 1);
-    levelCount_ = 5;
-    flow.StartLevel(level == 1 ? 60 : 0);
-    renderer.ClearBackBuffer();
-    flow.board.ShuffleBoard(ProgramRandom());
-    flow.State = ScreenState::Playing;
-    op101->setChecked(false);
-    Q_UNUSED(fileName);
-    return true;
-}
 
 void TForm1::NewGame1Click() {
     flow.StartNewGame();
@@ -234,7 +228,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::PlaySoundEffect(const char*) {}
 bool TForm1::SoundEffectsOn() const { return SoundFX1->isChecked(); }
 int TForm1::SlideSpeed() const { return slideSpeed_.toInt(); }
-int TForm1::LevelCount() const { return levelCount_; }
+int TForm1::LevelCount() const { return Header.LevelCount; }
 void TForm1::LoadLevel(int level) { LoadGamepack(gamepackName_, level); }
 void TForm1::RecordResult(int32_t, int32_t) {}
 void TForm1::SetPauseChecked(bool checked) { Pause1->setChecked(checked); }

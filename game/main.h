@@ -3,7 +3,11 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QTimer>
-#include <vector>
+#include <memory>
+
+#include "gamepack/gamepackformat.h"
+#include "gamepack/picture.h"
+#include "music/ymplayer.h"
 
 #include "game/flow.h"
 #include "render/frame.h"
@@ -45,8 +49,10 @@ public:
 
     GameFlow flow{*this};
     FrameRenderer renderer;
-    std::vector<QImage> TileBitmaps;
+    TileBitmapPool TileBitmaps;
     QImage PreviewPicture;
+    GamepackHeader Header;  // the current gamepack's, unscrambled
+    std::unique_ptr<CYmEngine> MusicEngine;
     bool FrameLoopActive = false;
 
     // One frame: draw, slide step, input poll; the next follows after more than 30 ms of
@@ -55,7 +61,13 @@ public:
     void SetFrameLoopActive(bool active);
     void DrawFrame();
     void PollInput();
+    // (Re)starts a level: true when fileName itself was loaded, false after the fallback
+    // to "default.spx" or when neither could be loaded (the program then ends).
     bool LoadGamepack(const QString& fileName, int level);
+    void SwitchMusic(bool on);
+    QString GamepackName() const { return gamepackName_; }
+    void SetGamepackName(const QString& name) { gamepackName_ = name; }
+    bool StartFailed() const { return startFailed_; }
     void PaintBox1MouseDown(int x, int y);
     void ApplyZoom(bool on);
 
@@ -96,6 +108,7 @@ protected:
 
 private:
     void CreateMenu();
+    void FailToStart();
     void SetSizes(const WindowSizes& sizes);
     WindowSizes CurrentSizes() const;
     FrameModel Model() const;
@@ -104,6 +117,5 @@ private:
     QTimer frameTimer_;
     QString gamepackName_ = "default.spx";
     QString slideSpeed_ = "10";
-    int levelCount_ = 1;
-    QString levelName_;
+    bool startFailed_ = false;
 };

@@ -1,8 +1,8 @@
 #include "platform/application.h"
 
-#include <QMessageBox>
 #include <exception>
 
+#include "platform/dialogs.h"
 #include "platform/keystate.h"
 
 MarlipanApplication::MarlipanApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -21,11 +21,4 @@ bool MarlipanApplication::notify(QObject* receiver, QEvent* event) {
         ShowError("Unknown error");
     }
     return false;
-}
-
-void ShowError(const QString& text) {
-    QString message = text;
-    if (!message.endsWith('.') && !message.endsWith('!') && !message.endsWith('?'))
-        message += '.';
-    QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(), message);
 }

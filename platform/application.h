@@ -8,7 +8,3 @@ public:
     MarlipanApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
-
-// Shows an error the way the top-level handler does: the text with a full stop added,
-// in a message box captioned with the application title.
-void ShowError(const QString& text);

@@ -1,9 +1,18 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 // Message boxes and the busy cursor, as the game uses them.
 void ShowMessage(const QString& text);                           // plain box, OK
+void ShowError(const QString& text);                             // error box; adds the full stop
 bool AskYesNo(const QString& caption, const QString& question);  // true for Yes
+
+// Tests answer message boxes through these instead of a modal box.
+struct DialogHooks {
+    std::function<void(const QString& text)> message;  // ShowMessage and ShowError
+    std::function<bool(const QString& caption, const QString& question)> question;
+};
+void SetDialogHooks(DialogHooks hooks);
 
 // Sets the busy cursor for its lifetime and restores the cursor that was there before,
 // on every path out of the scope.

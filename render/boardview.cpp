@@ -17,22 +17,27 @@ void TileCopy(QPainter& painter, const QImage& tile, const QRect& cell) {
     painter.drawImage(QRect(cell.x(), cell.y(), cell.width() - 1, cell.height() - 1), tile);
 }
 
-const QImage& TileImage(const std::vector<QImage>& tiles, int tile) {
-    static const QImage none;
-    return tile >= 0 && size_t(tile) < tiles.size() ? tiles[size_t(tile)] : none;
-}
+struct Tiles {
+    const QImage* images;
+    int count;
+    const QImage& operator[](int tile) const {
+        static const QImage none;
+        return tile >= 0 && tile < count ? images[tile] : none;
+    }
+};
 }  // namespace
 
-void DrawBoard(QPainter& painter, const Board& board, const std::vector<QImage>& tiles) {
+void DrawBoard(QPainter& painter, const Board& board, const QImage* images, int tileCount) {
+    const Tiles tiles{images, tileCount};
     const int n = board.BoardCols;
     for (int c = 0; c < n; ++c)
         for (int r = 0; r < n; ++r)
-            TileCopy(painter, TileImage(tiles, board.TileGrid[c][r]), CellRect(board, board.CellIndex(c, r)));
+            TileCopy(painter, tiles[board.TileGrid[c][r]], CellRect(board, board.CellIndex(c, r)));
     if (!board.Sliding) return;
-    const QImage& blank = TileImage(tiles, board.TileAt(board.SlideTo));
+    const QImage& blank = tiles[board.TileAt(board.SlideTo)];
     TileCopy(painter, blank, CellRect(board, board.SlideTo));
     TileCopy(painter, blank, CellRect(board, board.SlideFrom));
-    TileCopy(painter, TileImage(tiles, board.TileAt(board.SlideFrom)),
+    TileCopy(painter, tiles[board.TileAt(board.SlideFrom)],
              CellRect(board, board.SlideFrom).translated(board.SlideOffsetX, board.SlideOffsetY));
 }
 

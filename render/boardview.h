@@ -2,7 +2,6 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
-#include <vector>
 
 class Board;
 class QPainter;
@@ -12,7 +11,8 @@ QRect CellRect(const Board& board, int index);
 
 // The board's cells from TileGrid, each tile shrunk by one pixel so a black line stays at
 // the right and bottom of every cell, and a running slide drawn at its offset.
-void DrawBoard(QPainter& painter, const Board& board, const std::vector<QImage>& tiles);
+// tiles[t] is the picture of tile t; tiles[n * n] the blank tile.
+void DrawBoard(QPainter& painter, const Board& board, const QImage* tiles, int tileCount);
 
 struct StatusLine {
     QString levelName;

@@ -13,7 +13,7 @@ void FrameRenderer::ClearBackBuffer() { BackBuffer.fill(Qt::black); }
 void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
     if (!model.board || !model.tiles) return;
     QPainter painter(&BackBuffer);
-    DrawBoard(painter, *model.board, *model.tiles);
+    DrawBoard(painter, *model.board, model.tiles, model.tileCount);
 }
 
 void FrameRenderer::DrawFrame(const FrameModel& model) {
@@ -21,7 +21,7 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
     QPainter painter(&BackBuffer);
     switch (model.state) {
     case ScreenState::Playing:
-        if (model.board && model.tiles) DrawBoard(painter, *model.board, *model.tiles);
+        if (model.board && model.tiles) DrawBoard(painter, *model.board, model.tiles, model.tileCount);
         DrawStatusLine(painter, BackBuffer.width(), model.status);
         break;
     case ScreenState::GameOver:

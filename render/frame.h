@@ -1,6 +1,5 @@
 #pragma once
 #include <QImage>
-#include <vector>
 
 #include "game/flow.h"
 #include "render/boardview.h"
@@ -9,7 +8,8 @@
 struct FrameModel {
     ScreenState state = ScreenState::Loading;
     const Board* board = nullptr;
-    const std::vector<QImage>* tiles = nullptr;
+    const QImage* tiles = nullptr;  // tile pictures by tile number, the blank tile after them
+    int tileCount = 0;
     StatusLine status;
 };
 

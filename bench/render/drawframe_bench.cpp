@@ -39,7 +39,8 @@ void DrawPlayingFrame(benchmark::State& state) {
     FrameModel model;
     model.state = ScreenState::Playing;
     model.board = &board;
-    model.tiles = &tiles;
+    model.tiles = tiles.data();
+    model.tileCount = int(tiles.size());
     model.status = {"Lighthouse", 4, 10, true, "Harbour Waltz", true, 95};
     for (auto _ : state) {
         renderer.DrawFrame(model);

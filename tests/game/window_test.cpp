@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "game/main.h"
+#include "tests/game/windowfixture.h"
 #include "render/layout.h"
 
 namespace {
@@ -16,10 +16,18 @@ QAction* FindAction(TForm1& form, const QString& caption) {
     return nullptr;
 }
 
+class MainWindow : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        Write("default.spx", MakeGamepack(0, 0, 3, 1));
+    }
+};
+
 }  // namespace
 
-TEST(MainWindow, HasTheDesignLayout) {
-    TForm1 form;
+TEST_F(MainWindow, HasTheDesignLayout) {
+    TForm1& form = Start();
     EXPECT_EQ(form.windowTitle(), "Marlipan!");
     EXPECT_EQ(form.centralWidget()->size(), QSize(326, 315));
     EXPECT_EQ(form.Panel1->geometry(), QRect(4, 2, 317, 307));
@@ -35,8 +43,8 @@ TEST(MainWindow, HasTheDesignLayout) {
     EXPECT_TRUE(form.FrameLoopActive);
 }
 
-TEST(MainWindow, MenuHasEveryItemWithItsShortcutAndCheckMark) {
-    TForm1 form;
+TEST_F(MainWindow, MenuHasEveryItemWithItsShortcutAndCheckMark) {
+    TForm1& form = Start();
     struct Item { const char* caption; QKeySequence shortcut; bool checkable, checked; };
     const Item items[] = {
         {"&New game", QKeySequence("Ctrl+N"), false, false},
@@ -65,8 +73,8 @@ TEST(MainWindow, MenuHasEveryItemWithItsShortcutAndCheckMark) {
     EXPECT_EQ(menus, QStringList({"&File", "&Options", "&Help"}));
 }
 
-TEST(MainWindow, TriggeredCheckItemsToggleOnlyWhereTheyAct) {
-    TForm1 form;
+TEST_F(MainWindow, TriggeredCheckItemsToggleOnlyWhereTheyAct) {
+    TForm1& form = Start();
     form.Pause1->trigger();
     EXPECT_TRUE(form.Pause1->isChecked());
     EXPECT_EQ(form.flow.State, ScreenState::Paused);
@@ -77,8 +85,8 @@ TEST(MainWindow, TriggeredCheckItemsToggleOnlyWhereTheyAct) {
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
 }
 
-TEST(MainWindow, ZoomOnAndOffRestoresTheDesignSizesAndReshuffles) {
-    TForm1 form;
+TEST_F(MainWindow, ZoomOnAndOffRestoresTheDesignSizesAndReshuffles) {
+    TForm1& form = Start();
     const auto before = form.TileBitmaps[0].size();
     form.DoubleSize1->trigger();
     EXPECT_TRUE(form.DoubleSize1->isChecked());
@@ -95,8 +103,8 @@ TEST(MainWindow, ZoomOnAndOffRestoresTheDesignSizesAndReshuffles) {
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
 }
 
-TEST(MainWindow, ZoomKeepsTheMoveCountAndLeavesPause) {
-    TForm1 form;
+TEST_F(MainWindow, ZoomKeepsTheMoveCountAndLeavesPause) {
+    TForm1& form = Start();
     form.flow.board.MoveCount = 17;
     form.Pause1->trigger();
     form.DoubleSize1->trigger();

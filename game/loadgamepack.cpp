@@ -1,0 +1,89 @@
+// The level loader of the main window: reads one level of a gamepack and prepares the
+// board, the tiles, the clock and the song for it.
+#include <QCoreApplication>
+#include <QFile>
+
+#include "common/random.h"
+#include "game/main.h"
+#include "gamepack/gamepackfile.h"
+#include "platform/dialogs.h"
+
+namespace {
+constexpr const char* kDefaultGamepack = "default.spx";
+}
+
+bool TForm1::LoadGamepack(const QString& fileName, int level) {
+    BusyCursor busy;
+    flow.State = ScreenState::Loading;
+    bool result = true;
+
+    GamepackLevel data;
+    try {
+        try {
+            data = ReadGamepackLevel(QFile::encodeName(fileName).toStdString(), level);
+        } catch (const GamepackOpenError&) {
+            result = false;
+            flow.LevelIndex = 0;
+            level = 0;
+            gamepackName_ = kDefaultGamepack;
+            data = ReadGamepackLevel(kDefaultGamepack, 0);
+        }
+    } catch (const GamepackOpenError&) {
+        FailToStart();
+        return false;
+    } catch (const GamepackShortHeaderError&) {
+        FailToStart();
+        return false;
+    }
+    // A damaged file or a missing level propagates from ReadGamepackLevel to the top-level
+    // handler, which shows the reason; the game stays on the Loading screen with the
+    // previous header, and New game or Settings can load another gamepack.
+    Header = data.header;
+
+    const Layout layout = ComputeLayout(Panel1->width(), Panel1->height());
+    renderer.Resize(layout.W, layout.H);
+    LevelPicture picture = PreparePicture(data.picture.data(), data.picture.size, layout.BoardSize);
+    PreviewPicture = picture.Preview;
+
+    MusicEngine->LoadSong(data.song.data(), data.song.size);
+    if (Music1->isChecked()) SwitchMusic(true);
+
+    flow.StartLevel(Header.TimeLimit());
+    const int n = Header.CellsPerSide();
+    flow.board.BoardCols = flow.board.BoardRows = n;
+    BoardLayout board{layout.BoardLeft, layout.BoardTop, layout.BoardSize, 0};
+    CutTiles(picture.Colour, n, board, TileBitmaps);
+    flow.board.BoardLeft = board.BoardLeft;
+    flow.board.BoardTop = board.BoardTop;
+    flow.board.BoardSize = board.BoardSize;
+    flow.board.TileSize = board.TileSize;
+    renderer.ClearBackBuffer();
+    flow.board.ShuffleBoard(ProgramRandom());
+
+    flow.State = ScreenState::Playing;
+    op101->setChecked(false);
+    return result;
+}
+
+void TForm1::FailToStart() {
+    SetFrameLoopActive(false);
+    startFailed_ = true;
+    ShowMessage("Can't load gamepack!");
+    // Queued, so that it also ends a program whose event loop has not started yet.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void TForm1::SwitchMusic(bool on) {
+    if (on) {
+        const size_t level = size_t(flow.LevelIndex);
+        if (level < Header.SongSizes.size() && Header.SongSizes[level] != 0) {
+            try {
+                MusicEngine->Play();
+            } catch (const std::exception&) {
+                // No sound device: the game goes on silently.
+            }
+        }
+    } else {
+        MusicEngine->Stop();
+    }
+}

@@ -1,0 +1,159 @@
+#include <QGuiApplication>
+#include <QStringList>
+
+#include "platform/dialogs.h"
+#include "tests/game/windowfixture.h"
+
+namespace {
+
+class Loader : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        SetDialogHooks({[this](const QString& text) { messages << text; }, nullptr});
+    }
+    void TearDown() override {
+        SetDialogHooks({});
+        WindowTest::TearDown();
+    }
+    QStringList messages;
+};
+
+}  // namespace
+
+TEST_F(Loader, EveryBoardSizeLoadsShuffledWithItsLayout) {
+    const int tileSizes[5] = {81, 61, 49, 40, 35};
+    const int boardSizes[5] = {243, 244, 245, 240, 245};
+    for (int sizeIndex = 0; sizeIndex < 5; ++sizeIndex) {
+        Write("default.spx", MakeGamepack(sizeIndex, 0, 1));
+        TForm1& form = Start();
+        const Board& b = form.flow.board;
+        EXPECT_EQ(b.BoardCols, sizeIndex + 3);
+        EXPECT_EQ(b.TileSize, tileSizes[sizeIndex]);
+        EXPECT_EQ(b.BoardSize, boardSizes[sizeIndex]);
+        EXPECT_EQ(b.BoardLeft, 35);
+        EXPECT_EQ(b.BoardTop, 50);
+        EXPECT_FALSE(b.IsSolved());
+        EXPECT_EQ(form.PreviewPicture.size(), QSize(245, 245));
+        EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    }
+}
+
+TEST_F(Loader, MissingGamepackFallsBackToDefaultAtLevelZero) {
+    Write("default.spx", MakeGamepack(1, 0, 3));
+    TForm1& form = Start();
+    form.flow.LevelIndex = 2;
+    EXPECT_FALSE(form.LoadGamepack("nothere.spx", 2));
+    EXPECT_EQ(form.GamepackName(), "default.spx");
+    EXPECT_EQ(form.flow.LevelIndex, 0);
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(form.LoadGamepack("default.spx", 1));
+}
+
+TEST_F(Loader, NeitherFilePresentShowsOneMessageAndEndsTheProgram) {
+    TForm1& form = Start();
+    EXPECT_TRUE(form.StartFailed());
+    EXPECT_FALSE(form.FrameLoopActive);
+    EXPECT_EQ(messages, QStringList{"Can't load gamepack!"});
+}
+
+TEST_F(Loader, ShortFileFailsTheHeaderReadWithoutFallback) {
+    Write("default.spx", MakeGamepack(0, 0, 1));
+    TForm1& form = Start();
+    Write("short.spx", std::vector<uint8_t>(1000, 7));
+    form.SetGamepackName("short.spx");
+    EXPECT_FALSE(form.LoadGamepack("short.spx", 0));
+    EXPECT_EQ(messages, QStringList{"Can't load gamepack!"});
+    EXPECT_EQ(form.GamepackName(), "short.spx") << "no fallback to the default pack";
+    EXPECT_FALSE(form.FrameLoopActive);
+}
+
+TEST_F(Loader, DamagedGamepackIsRefusedAndTheOldLevelStays) {
+    Write("default.spx", MakeGamepack(0, 0, 2));
+    TForm1& form = Start();
+    std::vector<uint8_t> bad = MakeGamepack(2, 0, 2);
+    GamepackHeader h = testutil::HeaderOf(bad);
+    h.SizeIndex = 9;
+    testutil::PutHeader(bad, h);
+    Write("bad.spx", bad);
+    EXPECT_THROW(form.LoadGamepack("bad.spx", 0), GamepackDamagedError);
+    EXPECT_EQ(form.Header.SizeIndex, 0) << "the damaged header is not taken over";
+    EXPECT_EQ(form.flow.State, ScreenState::Loading);
+    EXPECT_NO_THROW(form.LoadGamepack("default.spx", 0));
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+}
+
+TEST_F(Loader, PictureThatCannotBeDecodedRaisesLibjpegsMessage) {
+    Write("default.spx", MakeGamepack(0, 0, 1));
+    TForm1& form = Start();
+    GamepackSource source;
+    source.Levels.push_back({"Broken", std::vector<uint8_t>(3000, 0x55), {}, ""});
+    Write("broken.spx", BuildGamepack(source));
+    try {
+        form.LoadGamepack("broken.spx", 0);
+        FAIL() << "expected a picture error";
+    } catch (const PictureError& e) {
+        EXPECT_NE(std::string(e.what()).find("JPEG"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(form.flow.State, ScreenState::Loading);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor is restored";
+}
+
+TEST_F(Loader, TimerIndexSetsTheClock) {
+    Write("default.spx", MakeGamepack(0, 12, 1));
+    TForm1& form = Start();
+    EXPECT_TRUE(form.flow.TimerActive);
+    EXPECT_EQ(form.flow.TimeLeft, 1200);
+    Write("untimed.spx", MakeGamepack(0, 0, 1));
+    form.LoadGamepack("untimed.spx", 0);
+    EXPECT_FALSE(form.flow.TimerActive);
+}
+
+TEST_F(Loader, CursorBeforeTheLoadIsRestoredAfterIt) {
+    Write("default.spx", MakeGamepack(0, 0, 1));
+    TForm1& form = Start();
+    QGuiApplication::setOverrideCursor(Qt::CrossCursor);
+    form.LoadGamepack("default.spx", 0);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
+    QGuiApplication::restoreOverrideCursor();
+}
+
+TEST_F(Loader, LevelWithoutSongShowsMusicNone) {
+    Write("default.spx", MakeGamepack(0, 0, 2, 1));
+    TForm1& form = Start();
+    const QRgb yellow = qRgb(255, 255, 0);
+    auto yellowWidth = [&] {
+        form.DrawFrame();
+        int right = 0;
+        const QImage& img = form.renderer.BackBuffer;
+        for (int y = 18; y < 32; ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) == yellow) right = std::max(right, x);
+        return right;
+    };
+    const int withSong = yellowWidth();  // "Music: Tune 1"
+    form.flow.LevelIndex = 1;
+    form.LoadGamepack("default.spx", 1);
+    const int without = yellowWidth();  // "Music: none"
+    QFont font("Arial");
+    font.setPixelSize(11);
+    EXPECT_NEAR(without - 10, QFontMetrics(font).horizontalAdvance("Music: none"), 3);
+    EXPECT_NEAR(withSong - 10, QFontMetrics(font).horizontalAdvance("Music: Tune 1"), 3);
+}
+
+TEST_F(Loader, NextLevelLoadsTheFollowingLevelAndKeepsTheMoves) {
+    Write("default.spx", MakeGamepack(0, 0, 2));
+    TForm1& form = Start();
+    form.flow.board.MoveCount = 9;
+    form.flow.State = ScreenState::LevelComplete;
+    form.flow.NextLevel();
+    EXPECT_EQ(form.flow.LevelIndex, 1);
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    EXPECT_EQ(form.flow.board.MoveCount, 9);
+    form.flow.State = ScreenState::LevelComplete;
+    form.flow.NextLevel();
+    EXPECT_EQ(form.flow.State, ScreenState::TopTen);
+    EXPECT_TRUE(form.op101->isChecked());
+}
