@@ -189,6 +189,7 @@ void CYmEngine::Play() {
     headers_[1] = waveout::Header{reinterpret_cast<uint8_t*>(buffers_[1].data()), second * 2, 0, 0};
     r = device_->PrepareHeader(&headers_[1]);
     if (r != waveout::kOk) {
+        retired_[1].store(true);   // never queued, so it will not come back
         lock.unlock();
         AbortPlay("WaveOutPrepareHeaderN2", r, true, "WaveOutClose(Init)");
     }

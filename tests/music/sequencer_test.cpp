@@ -1,0 +1,428 @@
+// The frame sequencer: frames applied to the chip, frames carried across buffers, loops,
+// the end of a song, and the special effects of YM5 and YM6 songs with their timers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "music/ymsequencer.h"
+#include "tests/music/songwriter.h"
+
+namespace {
+
+using songwriter::Frame14;
+using songwriter::Frame16;
+
+struct Rig {
+    std::vector<uint8_t> data;
+    CYmSong song;
+    SongFrames frames;
+    CYmChip chip;
+    CYmSequencer seq{chip};
+    std::vector<int16_t> buf;
+
+    explicit Rig(std::vector<uint8_t> d, bool looping = true) : data(std::move(d)) {
+        ParseSong(data, song, frames);
+        seq.SetSong(&data, &frames);
+        seq.SetLooping(looping);
+        seq.ResetForPass(true);
+    }
+    uint32_t Fill(uint32_t values) {
+        buf.assign(values, 0);
+        chip.SetTarget(buf.data(), values);
+        seq.FillBuffer();
+        return chip.ValueIndex();
+    }
+    // Left channel of the next `samples` samples.
+    std::vector<int> Left(uint32_t samples) {
+        Fill(samples * 2);
+        std::vector<int> left;
+        for (uint32_t i = 0; i < chip.ValueIndex(); i += 2) left.push_back(buf[i]);
+        return left;
+    }
+    // Advances in one-sample buffers until `pred` holds (at most `limit` samples).
+    template <class Pred> bool StepUntil(Pred pred, int limit = 200000) {
+        for (int i = 0; i < limit; ++i) {
+            if (pred()) return true;
+            Fill(2);
+        }
+        return pred();
+    }
+};
+
+// Runs of equal values; a value between two levels (a sample spanning a change) ends a
+// run and starts none.
+struct LevelRun { int value; int length; };
+std::vector<LevelRun> Runs(const std::vector<int>& v) {
+    std::vector<LevelRun> runs;
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (!runs.empty() && runs.back().value == v[i]) ++runs.back().length;
+        else runs.push_back({v[i], 1});
+    }
+    std::vector<LevelRun> clean;
+    for (const LevelRun& r : runs)
+        if (r.length > 2) clean.push_back(r);
+    return clean;
+}
+
+// A 14-register frame playing fixed level `level` on A with everything else off.
+Frame14 Level14(uint8_t level) {
+    Frame14 f = songwriter::Silent14();
+    f[8] = level;
+    return f;
+}
+
+int LevelA(int level) {   // the left output of voice A alone at a fixed level
+    CYmChip chip;
+    return chip.MixEntry(0, 0, 2 * level + 1);
+}
+
+TEST(Sequencer14, FrameBytesAreMaskedIntoTheRegisters) {
+    Frame14 f;
+    f.fill(0xFF);
+    f[13] = 0x1E;
+    Rig rig(songwriter::Ym14("YM3!", {f}));
+    rig.Fill(2);
+    EXPECT_EQ(rig.chip.Register(0), 0xFF);
+    EXPECT_EQ(rig.chip.Register(1), 0x0F);
+    EXPECT_EQ(rig.chip.Register(5), 0x0F);
+    EXPECT_EQ(rig.chip.Register(6), 0x1F);
+    EXPECT_EQ(rig.chip.Register(7), 0x3F);
+    EXPECT_EQ(rig.chip.Register(8), 0x1F);
+    EXPECT_FALSE(rig.chip.FixedLevel(0));
+    EXPECT_EQ(rig.chip.Register(12), 0xFF);
+    EXPECT_EQ(rig.chip.Register(13), 0x0E);
+    EXPECT_TRUE(rig.chip.ResumeFlag());
+}
+
+TEST(Sequencer14, EveryFrameLasts5000TicksAlsoWhenItStraddlesTwoBuffers) {
+    std::vector<Frame14> frames;
+    for (int i = 0; i < 60; ++i) frames.push_back(Level14(i % 2 ? 8 : 15));
+    Rig rig(songwriter::Ym14("YM3!", frames));
+    std::vector<int> left;
+    for (int b = 0; b < 3; ++b) {
+        ASSERT_EQ(rig.Fill(ym::kBufferValues), ym::kBufferValues);
+        const uint32_t pending = rig.chip.ResumeFlag()
+                                     ? rig.chip.BudgetTicks() - rig.chip.TickCounter() : 0;
+        // Chip time is exactly 5000 ticks per applied frame, less what is still due.
+        EXPECT_EQ(rig.chip.TotalTicks(), uint64_t(rig.seq.FramesPlayed) * 5000 - pending);
+        if (b == 0) {
+            EXPECT_TRUE(rig.chip.ResumeFlag());
+        }
+        for (uint32_t i = 0; i < ym::kBufferValues; i += 2) left.push_back(rig.buf[i]);
+    }
+    std::vector<LevelRun> runs = Runs(left);
+    ASSERT_GT(runs.size(), 50u);
+    for (size_t i = 1; i + 1 < runs.size(); ++i) {   // 5000 / 5.6689 = 882 samples
+        EXPECT_GE(runs[i].length, 880) << i;
+        EXPECT_LE(runs[i].length, 883) << i;
+        EXPECT_EQ(runs[i].value, LevelA(i % 2 ? 8 : 15));
+    }
+}
+
+TEST(Sequencer14, RegisterThirteenFFLeavesTheEnvelopeRunningOtherValuesRestart) {
+    std::vector<Frame14> frames(3, songwriter::Silent14());
+    for (Frame14& f : frames) {
+        f[8] = 0x10;   // A follows the envelope
+        f[11] = 100;   // 100 ticks per step: shape 13 reaches 31 after 3200 ticks
+    }
+    frames[0][13] = 13;
+    frames[1][13] = 0xFF;
+    frames[2][13] = 13;
+    Rig rig(songwriter::Ym14("YM3!", frames));
+    std::vector<int> left = rig.Left(2700);
+    const int top = LevelA(15);
+    EXPECT_EQ(left[800], top);            // frame 0 has risen to 31 and holds
+    EXPECT_EQ(left[890], top);            // frame 1: still 31, no restart
+    EXPECT_LT(left[1770], top / 20);      // frame 2 restarted at the bottom
+}
+
+TEST(Sequencer14, AfterTheLastFrameYm3bContinuesAtItsLoopFrameAndYm3AtZero) {
+    std::vector<Frame14> frames = {Level14(1 + 5), Level14(2 + 5), Level14(3 + 5), Level14(4 + 5)};
+    auto order = [](Rig& rig) {
+        std::vector<int> seen;
+        for (const LevelRun& r : Runs(rig.Left(10 * 882 + 100)))
+            for (int l = 6; l <= 9; ++l)
+                if (r.value == LevelA(l)) seen.push_back(l - 5);
+        return seen;
+    };
+    Rig ym3b(songwriter::Ym14("YM3b", frames, 2));
+    EXPECT_EQ(order(ym3b), (std::vector<int>{1, 2, 3, 4, 3, 4, 3, 4, 3, 4, 3}));
+    Rig ym3(songwriter::Ym14("YM3!", frames));
+    EXPECT_EQ(order(ym3), (std::vector<int>{1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3}));
+    // Held at FramesToPlay while looping (one more while a frame is still being rendered).
+    EXPECT_LE(ym3.seq.FramesPlayed, 5u);
+}
+
+TEST(Sequencer14, WithoutLoopingTheSongEndsAfterItsLastFrame) {
+    Rig rig(songwriter::Ym14("YM3!", std::vector<Frame14>(30, Level14(15))), false);
+    uint32_t values = 0;
+    int fills = 0;
+    while (fills < 10) {
+        const uint32_t n = rig.Fill(ym::kBufferValues);
+        ++fills;
+        values += n;
+        if (n < ym::kBufferValues) break;
+    }
+    EXPECT_TRUE(rig.seq.EndOfSong);
+    EXPECT_EQ(rig.chip.TotalTicks(), 30u * 5000u);
+    EXPECT_NEAR(values / 2.0, 30 * 5000 / 5.6689, 2.0);
+    EXPECT_EQ(rig.Fill(ym::kBufferValues), 0u);
+}
+
+// ---- YM5 ----
+
+songwriter::Ym56 Ym5Song() {
+    songwriter::Ym56 s;
+    s.tag = "YM5!";
+    s.attributes = 1 | 4;
+    s.drums = {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 1, 2, 3, 4, 5}};
+    return s;
+}
+
+TEST(SequencerYm5, DrumTakesItsChannelFromTheMixerUntilAFrameGivesTheToneBack) {
+    songwriter::Ym56 s = Ym5Song();
+    Frame16 f0 = songwriter::Silent16();
+    f0[7] = 0x00;                 // all tones and noises on
+    f0[3] = 2 << 4;               // drum on B
+    f0[9] = 0;                    // drum number 0
+    f0[8] = uint8_t(1 << 5 | 5);  // drum prescaler 4, A at level 5
+    f0[15] = 100;                 // 4 x 100 / 10 = 40 ticks per sample
+    Frame16 f1 = songwriter::Silent16();
+    f1[7] = 0x00;                 // B's tone comes back: the drum is cut
+    f1[9] = 3;
+    s.frames = {f0, f1};
+    Rig rig(s.Build());
+    rig.Fill(2);
+    EXPECT_EQ(rig.chip.Register(7), 0x12);
+    EXPECT_TRUE(rig.seq.Voice2.Active());
+    EXPECT_EQ(rig.seq.Voice2.Channel, 2);
+    EXPECT_NEAR(rig.seq.Voice2.Period, 40.0, 1e-9);
+    EXPECT_EQ(rig.chip.Register(8), 5);
+    EXPECT_EQ(rig.chip.Register(9), 1);   // first sample
+    ASSERT_TRUE(rig.StepUntil([&] { return rig.chip.TotalTicks() >= 41; }));
+    EXPECT_EQ(rig.chip.Register(9), 2);
+    EXPECT_TRUE(rig.chip.FixedLevel(1));
+    ASSERT_TRUE(rig.StepUntil([&] { return rig.seq.FramesPlayed == 2; }));
+    EXPECT_FALSE(rig.seq.Voice2.Active());
+    EXPECT_EQ(rig.chip.Register(7), 0x00);
+    EXPECT_EQ(rig.chip.Register(9), 3);
+}
+
+TEST(SequencerYm5, SidVoiceTogglesItsChannelAndStopsWithoutATimer) {
+    songwriter::Ym56 s = Ym5Song();
+    Frame16 f0 = songwriter::Silent16();
+    f0[1] = 1 << 4;               // SID on A
+    f0[6] = 2 << 5;               // prescaler 10
+    f0[8] = 12;
+    f0[14] = 20;                  // 10 x 20 / 10 = 20 ticks
+    Frame16 f1 = f0;
+    f1[14] = 0;                   // timer count 0: no events
+    Frame16 f2 = f0;
+    f2[6] = 0;                    // prescaler index 0: no events
+    s.frames = {f0, f1, f2};
+    Rig rig(s.Build());
+    std::vector<int> r8;
+    while (rig.seq.FramesPlayed < 2) {
+        rig.Fill(2);
+        if (rig.seq.FramesPlayed == 1) r8.push_back(rig.chip.Register(8));
+    }
+    // 12, 0, 12, 0 ... in steps of 20 ticks.
+    EXPECT_EQ(r8.front(), 12);
+    EXPECT_NE(std::find(r8.begin(), r8.end(), 0), r8.end());
+    for (int v : r8) EXPECT_TRUE(v == 0 || v == 12) << v;
+    const int held = rig.chip.Register(8);
+    EXPECT_FALSE(rig.seq.Voice1.Active());
+    EXPECT_TRUE(rig.chip.FixedLevel(0));
+    for (int i = 0; i < 200; ++i) {
+        rig.Fill(2);
+        ASSERT_EQ(rig.chip.Register(8), held);
+    }
+    ASSERT_TRUE(rig.StepUntil([&] { return rig.seq.FramesPlayed == 3; }));
+    EXPECT_FALSE(rig.seq.Voice1.Active());
+}
+
+// ---- YM6 ----
+
+TEST(SequencerYm6, SyncBuzzerSetsEnvelopeModeAndRetriggersAtEveryEvent) {
+    songwriter::Ym56 s;
+    Frame16 f = songwriter::Silent16();
+    songwriter::SetEffect1(f, 1, kSyncBuzzer, 4, 10);   // 50 x 10 / 10 = 50 ticks
+    f[8] = 0x10 | 13;                                   // envelope mode, shape 13
+    f[11] = 10;                                         // 10 ticks per envelope step
+    s.frames = {f, f};
+    Rig rig(s.Build());
+    rig.Fill(2);
+    EXPECT_EQ(rig.chip.Register(8), 0x10);
+    EXPECT_FALSE(rig.chip.FixedLevel(0));
+    EXPECT_EQ(rig.chip.Register(13), 13);
+    int highest = 0;
+    for (int i = 0; i < 1500; ++i) {
+        rig.Fill(2);
+        highest = std::max(highest, rig.chip.EnvelopeLevel());
+    }
+    // Without the retrigger shape 13 would reach 31 after 320 ticks.
+    EXPECT_GE(highest, 3);
+    EXPECT_LE(highest, 5);
+
+    Frame16 noBit = f;
+    noBit[8] = 13;   // bit 4 clear: the channel plays fixed level 0
+    s.frames = {noBit};
+    Rig fixed(s.Build());
+    fixed.Fill(2);
+    EXPECT_EQ(fixed.chip.Register(8), 0);
+    EXPECT_TRUE(fixed.chip.FixedLevel(0));
+}
+
+TEST(SequencerYm6, SinusSidWalksASineShapedRowOfTheTable) {
+    const auto& table = CYmSequencer::SinusSidTable();
+    for (int level = 0; level < 16; ++level) {
+        EXPECT_EQ(*std::max_element(table[level], table[level] + 8), level);
+        EXPECT_EQ(*std::min_element(table[level], table[level] + 8), 0);
+        EXPECT_EQ(table[level][1], table[level][3]);   // symmetric about the crest
+        EXPECT_EQ(table[level][5], table[level][7]);
+    }
+    songwriter::Ym56 s;
+    Frame16 f = songwriter::Silent16();
+    songwriter::SetEffect2(f, 3, kSinusSid, 1, 100);   // C, 4 x 100 / 10 = 40 ticks
+    f[10] = 15;
+    s.frames = {f};
+    Rig rig(s.Build());
+    std::vector<int> seen;
+    for (int i = 0; i < 800; ++i) {
+        rig.Fill(2);
+        const int v = rig.chip.Register(10);
+        if (seen.empty() || seen.back() != v) seen.push_back(v);
+    }
+    ASSERT_GE(seen.size(), 16u);
+    for (size_t i = 0; i < 16; ++i) EXPECT_EQ(seen[i], table[15][i % 8]) << i;
+    EXPECT_TRUE(rig.chip.FixedLevel(2));
+}
+
+TEST(SequencerYm6, SidVoiceOnEitherEffectSlot) {
+    for (int slot = 1; slot <= 2; ++slot) {
+        songwriter::Ym56 s;
+        Frame16 f = songwriter::Silent16();
+        if (slot == 1) songwriter::SetEffect1(f, 2, kSidVoice, 2, 30);   // B, 30 ticks
+        else songwriter::SetEffect2(f, 2, kSidVoice, 2, 30);
+        f[9] = 9;
+        s.frames = {f};
+        Rig rig(s.Build());
+        int changes = 0, last = -1;
+        for (int i = 0; i < 530; ++i) {   // about 3000 ticks: 100 events
+            rig.Fill(2);
+            const int v = rig.chip.Register(9);
+            EXPECT_TRUE(v == 0 || v == 9);
+            if (v != last) ++changes;
+            last = v;
+        }
+        EXPECT_NEAR(changes, 100, 2) << slot;
+    }
+}
+
+TEST(SequencerYm6, DrumNumberPastTheTablePlaysNothing) {
+    songwriter::Ym56 s;
+    s.attributes = 1 | 4;
+    s.drums = {{7, 7, 7}};
+    Frame16 f = songwriter::Silent16();
+    f[8] = 4;   // A's volume before the drum frame
+    Frame16 g = songwriter::Silent16();
+    songwriter::SetEffect1(g, 1, kDigiDrum, 1, 10);
+    g[8] = 5;   // drum number 5: there is only drum 0
+    s.frames = {f, g};
+    Rig rig(s.Build());
+    ASSERT_TRUE(rig.StepUntil([&] { return rig.seq.FramesPlayed == 2; }));
+    rig.Fill(200);
+    EXPECT_FALSE(rig.seq.Voice1.Active());
+    EXPECT_EQ(rig.chip.Register(8), 4);
+}
+
+TEST(SequencerYm6, DrumAtAFractionalPeriodKeepsItsTimeOnTheTickGrid) {
+    songwriter::Ym56 s;
+    s.attributes = 1 | 4;
+    std::vector<uint8_t> drum(100);
+    for (int i = 0; i < 100; ++i) drum[i] = uint8_t(1 + i % 15);
+    s.drums = {drum};
+    s.frames = {songwriter::Silent16()};
+    Rig rig(s.Build());
+    std::vector<int16_t> buf(40000);
+    rig.chip.SetTarget(buf.data(), uint32_t(buf.size()));
+    rig.seq.FrameElapsed = 0;   // frame 0 applied; the drum starts now
+    EffectVoice& v = rig.seq.Voice1;
+    v.Channel = 1;
+    v.Type = kDigiDrum;
+    v.Level = 0;
+    v.Period = 31.25;
+    v.Elapsed = 0;
+    std::vector<uint64_t> eventTicks;
+    for (int i = 0; i < 200 && rig.seq.FrameElapsed < rig.seq.FramePeriod; ++i) {
+        const uint32_t before = v.DrumPosition;
+        const bool wasActive = v.Active();
+        const uint64_t now = rig.chip.TotalTicks();
+        rig.seq.RunEffectStep();
+        if (wasActive && (v.DrumPosition != before || !v.Active())) {
+            eventTicks.push_back(now);
+            EXPECT_EQ(rig.chip.Register(8), drum[eventTicks.size() - 1]);
+        }
+    }
+    ASSERT_EQ(eventTicks.size(), 100u);
+    const int pattern[4] = {31, 31, 31, 32};
+    for (size_t i = 1; i < eventTicks.size(); ++i)
+        ASSERT_EQ(eventTicks[i] - eventTicks[i - 1], uint64_t(pattern[(i - 1) % 4])) << i;
+    EXPECT_FALSE(v.Active());
+}
+
+TEST(SequencerYm56, BothLayoutsPlayTheSameSound) {
+    for (const char* tag : {"YM5!", "YM6!"}) {
+        songwriter::Ym56 s;
+        s.tag = tag;
+        s.attributes = 4;
+        s.drums = {{15, 0, 15, 0, 8, 8}};
+        for (int i = 0; i < 12; ++i) {
+            Frame16 f = songwriter::Silent16();
+            f[0] = uint8_t(40 + i);
+            f[7] = 0x3E;   // A tone on
+            f[8] = uint8_t(6 + i % 10);
+            f[9] = 10;
+            if (i % 3 == 0) {
+                f[3] = 2 << 4;        // drum on B (both formats keep it in byte 3)
+                if (tag[2] == '6') f[3] |= kDigiDrum << 6;
+                f[8] |= 1 << 5;
+                f[9] = 0;
+                f[15] = 50;
+            }
+            s.frames.push_back(f);
+        }
+        s.attributes = 4 | 1;
+        Rig inter(s.Build());
+        s.attributes = 4;
+        Rig plain(s.Build());
+        for (int b = 0; b < 2; ++b) {
+            inter.Fill(ym::kBufferValues);
+            plain.Fill(ym::kBufferValues);
+            ASSERT_EQ(inter.buf, plain.buf) << tag << " buffer " << b;
+            EXPECT_NE(*std::max_element(inter.buf.begin(), inter.buf.end()), 0);
+        }
+    }
+}
+
+TEST(SequencerYm56, EffectTimersDoNotChangeTheFrameLength) {
+    songwriter::Ym56 s;
+    std::vector<Frame16> frames;
+    for (int i = 0; i < 40; ++i) {
+        Frame16 f = songwriter::Silent16();
+        songwriter::SetEffect1(f, 1, kSidVoice, 1, 7);      // 2.8 ticks
+        songwriter::SetEffect2(f, 3, kSinusSid, 2, 33);     // 33 ticks
+        f[8] |= 15;
+        f[10] = 11;
+        frames.push_back(f);
+    }
+    s.frames = frames;
+    Rig rig(s.Build());
+    for (int b = 0; b < 2; ++b) rig.Fill(ym::kBufferValues);
+    // FrameElapsed is the chip time of the current frame: all earlier frames took 5000.
+    const double chipTime = double(rig.chip.TotalTicks()) + double(rig.chip.Budget() & 0xFFFFFFFFu) / 4294967296.0 +
+                            (rig.chip.ResumeFlag() ? rig.chip.BudgetTicks() - rig.chip.TickCounter() : 0);
+    EXPECT_NEAR(chipTime, (rig.seq.FramesPlayed - 1) * 5000.0 + rig.seq.FrameElapsed, 1e-3);
+}
+
+}  // namespace
