@@ -36,16 +36,17 @@ GamepackFile GamepackFile::Open(const std::string& path) {
                                 std::strerror(errno));
     GamepackFile file(path, f);
 
-    if (Seek(f, 0, SEEK_END) != 0 || (file.fileSize_ = Tell(f)) < 0 || Seek(f, 0, SEEK_SET) != 0)
-        throw GamepackError("Can't read the gamepack " + Quoted(path) + ": " +
-                            std::strerror(errno));
-
+    // Something that opens but cannot be read as a file (a folder, on some systems) is
+    // refused by the system just like a missing file.
     std::array<uint8_t, kGamepackHeaderSize> raw{};
     size_t got = std::fread(raw.data(), 1, raw.size(), f);
-    if (got < raw.size()) {
-        if (std::ferror(f))
-            throw GamepackError("Can't read the gamepack " + Quoted(path) + ": " +
+    if (std::ferror(f))
+        throw GamepackOpenError("Can't open the gamepack " + Quoted(path) + ": " +
                                 std::strerror(errno));
+    if (Seek(f, 0, SEEK_END) != 0 || (file.fileSize_ = Tell(f)) < 0)
+        throw GamepackError("Can't read the gamepack " + Quoted(path) + ": " +
+                            std::strerror(errno));
+    if (got < raw.size()) {
         throw GamepackShortHeaderError("The gamepack " + Quoted(path) +
                                        " is too short to hold a gamepack header");
     }

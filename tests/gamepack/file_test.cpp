@@ -1,6 +1,8 @@
 // Reading levels from gamepack files, and how bad files are refused.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "gamepack/gamepackfile.h"
 #include "testutil.h"
 
@@ -94,6 +96,11 @@ TEST_F(GamepackFileTest, MissingFileIsAnOpenError) {
     } catch (const GamepackOpenError& e) {
         EXPECT_NE(std::string(e.what()).find("nothing.spx"), std::string::npos);
     }
+}
+
+TEST_F(GamepackFileTest, FolderIsAnOpenErrorToo) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.spx"));
+    EXPECT_THROW(GamepackFile::Open(Path("folder.spx")), GamepackOpenError);
 }
 
 TEST_F(GamepackFileTest, AThousandByteFileFailsTheHeaderReadNotTheOpen) {
