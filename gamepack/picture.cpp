@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr uint64_t kMaxPicturePixels = 40u << 20;
+
 // libjpeg reports a fatal error by calling error_exit, which must not return. It
 // longjmps back to the frame that armed setjmp; that frame holds no C++ object with a
 // destructor, and the exception is thrown only after setjmp has returned.
@@ -50,6 +52,14 @@ void InitErrors(ErrorManager* e) {
 void DecodeRows(j_decompress_ptr cinfo, ErrorManager* e, J_COLOR_SPACE space, int32_t side,
                 uint8_t* out, size_t bytesPerLine) {
     jpeg_read_header(cinfo, TRUE);
+    // A damaged or hostile header could ask for gigabytes (progressive pictures keep all
+    // coefficients in memory); no level picture comes near this.
+    if (uint64_t(cinfo->image_width) * cinfo->image_height > kMaxPicturePixels) {
+        std::snprintf(e->message, sizeof e->message, "Picture too large (%u x %u pixels)",
+                      unsigned(cinfo->image_width), unsigned(cinfo->image_height));
+        std::longjmp(e->jump, 1);
+    }
+    cinfo->mem->max_memory_to_use = 512L << 20;
     cinfo->out_color_space = space;
     jpeg_start_decompress(cinfo);
     const JDIMENSION width = cinfo->output_width, height = cinfo->output_height;

@@ -149,6 +149,21 @@ TEST(PreparePicture, TruncatedPictureFails) {
     EXPECT_NO_THROW(PreparePicture(jpeg.data(), jpeg.size(), 245));
 }
 
+TEST(PreparePicture, HugeDimensionsAreRefusedBeforeDecoding) {
+    std::vector<uint8_t> jpeg = BlockJpeg(4, 64);
+    const uint8_t marker[] = {0xFF, 0xC0};
+    auto sof = std::search(jpeg.begin(), jpeg.end(), std::begin(marker), std::end(marker));
+    ASSERT_NE(sof, jpeg.end());
+    // Height and width follow the marker, its length and the precision byte.
+    sof[5] = 0xEA, sof[6] = 0x60, sof[7] = 0xEA, sof[8] = 0x60;  // 60000 x 60000
+    try {
+        PreparePicture(jpeg.data(), jpeg.size(), 245);
+        FAIL() << "a 60000 x 60000 picture was decoded";
+    } catch (const PictureError& e) {
+        EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+    }
+}
+
 TEST(PreparePicture, DamagedDataInsideAPictureNeverCrashes) {
     std::vector<uint8_t> jpeg = BlockJpeg(4, 64);
     // Flip bytes throughout the entropy-coded data and headers: every outcome must be a
