@@ -132,8 +132,8 @@ struct EncodeOutput {
     unsigned long size;
 };
 
-bool EncodeGuarded(const uint8_t* rgb, int width, int height, size_t bytesPerLine, int quality,
-                   EncodeOutput* out, ErrorManager* e) {
+bool EncodeGuarded(const uint8_t* pixels, int width, int height, size_t bytesPerLine, int grey,
+                   int quality, EncodeOutput* out, ErrorManager* e) {
     jpeg_compress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     InitErrors(e);
@@ -146,13 +146,13 @@ bool EncodeGuarded(const uint8_t* rgb, int width, int height, size_t bytesPerLin
     jpeg_mem_dest(&cinfo, &out->buffer, &out->size);
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
+    cinfo.input_components = grey ? 1 : 3;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(rgb + size_t(cinfo.next_scanline) * bytesPerLine);
+        JSAMPROW row = const_cast<JSAMPROW>(pixels + size_t(cinfo.next_scanline) * bytesPerLine);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -209,11 +209,12 @@ void CutTiles(const QImage& colour, int32_t n, BoardLayout& layout, TileBitmapPo
 
 std::vector<uint8_t> EncodeJpeg(const QImage& image, int quality) {
     if (image.isNull()) throw PictureError("Empty picture");
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    const bool grey = image.format() == QImage::Format_Grayscale8;
+    const QImage pixels = grey ? image : image.convertToFormat(QImage::Format_RGB888);
     ErrorManager e;
     EncodeOutput out{nullptr, 0};
-    bool ok = EncodeGuarded(rgb.constBits(), rgb.width(), rgb.height(),
-                            size_t(rgb.bytesPerLine()), quality, &out, &e);
+    bool ok = EncodeGuarded(pixels.constBits(), pixels.width(), pixels.height(),
+                            size_t(pixels.bytesPerLine()), grey, quality, &out, &e);
     std::vector<uint8_t> bytes;
     if (ok) bytes.assign(out.buffer, out.buffer + out.size);
     std::free(out.buffer);

@@ -60,5 +60,6 @@ LevelPicture PreparePicture(const uint8_t* jpeg, size_t size, int32_t boardSize)
 // Entries above n*n are left as they are.
 void CutTiles(const QImage& colour, int32_t n, BoardLayout& layout, TileBitmapPool& tiles);
 
-// Baseline JPEG of the picture (for marlipan-pack and for tests). Throws PictureError.
+// Baseline JPEG of the picture (for marlipan-pack and for tests): one grey component for
+// a Format_Grayscale8 image, colour otherwise. Throws PictureError.
 std::vector<uint8_t> EncodeJpeg(const QImage& image, int quality);

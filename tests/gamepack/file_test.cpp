@@ -73,8 +73,7 @@ TEST_F(GamepackFileTest, ChunksAreReadInWholeBlocksUpToTheEndOfTheFile) {
     // which are the start of level 1's picture, unscrambled as part of one run.
     GamepackChunk first = file.ReadPicture(0);
     EXPECT_EQ(first.bytes.size(), 4 * 2048u);
-    // Bytes 7000.. of the buffer are the file's next bytes, unscrambled with key
-    // positions 7000.. : the whole buffer is the file's run of 8192 bytes, unscrambled.
+    // So the buffer is the file's run of 8192 bytes from the chunk on, unscrambled whole.
     std::vector<uint8_t> run(bytes.begin() + PictureOffset(file.header(), 0),
                              bytes.begin() + PictureOffset(file.header(), 0) + 4 * 2048);
     ScrambleBytes(run.data(), run.size());

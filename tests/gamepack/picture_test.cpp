@@ -66,6 +66,22 @@ TEST(PreparePicture, StretchesToTheSquareInColourAndGrey) {
     EXPECT_NEAR(qRed(blue), 29, 6);
 }
 
+TEST(PreparePicture, GreyPictureGivesGreyColourTiles) {
+    QImage grey(64, 64, QImage::Format_Grayscale8);
+    grey.fill(150);
+    std::vector<uint8_t> jpeg = EncodeJpeg(grey, 95);
+    const uint8_t marker[] = {0xFF, 0xC0};
+    auto sof = std::search(jpeg.begin(), jpeg.end(), std::begin(marker), std::end(marker));
+    ASSERT_NE(sof, jpeg.end());
+    ASSERT_EQ(sof[9], 1);  // one component: a true greyscale JPEG
+    LevelPicture p = PreparePicture(jpeg.data(), jpeg.size(), 100);
+    QRgb c = p.Colour.pixel(50, 50);
+    EXPECT_NEAR(qRed(c), 150, 2);
+    EXPECT_EQ(qRed(c), qGreen(c));
+    EXPECT_EQ(qRed(c), qBlue(c));
+    EXPECT_EQ(p.Preview.pixel(50, 50), c);
+}
+
 TEST(PreparePicture, EachTargetPixelIsOneSourcePixel) {
     // A 2 x 2 chequer blown up to 245: no blending at the border between squares.
     QImage img(2, 2, QImage::Format_RGB32);
