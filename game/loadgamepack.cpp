@@ -1,7 +1,6 @@
 // The level loader of the main window: reads one level of a gamepack and prepares the
 // board, the tiles, the clock and the song for it.
 #include <QCoreApplication>
-#include <QFile>
 
 #include "common/random.h"
 #include "game/main.h"
@@ -12,7 +11,7 @@ namespace {
 constexpr const char* kDefaultGamepack = "default.spx";
 }
 
-bool TForm1::LoadGamepack(const QString& fileName, int level) {
+bool TForm1::LoadGamepack(const std::string& fileName, int level) {
     BusyCursor busy;
     flow.State = ScreenState::Loading;
     bool result = true;
@@ -20,12 +19,12 @@ bool TForm1::LoadGamepack(const QString& fileName, int level) {
     GamepackLevel data;
     try {
         try {
-            data = ReadGamepackLevel(QFile::encodeName(fileName).toStdString(), level);
+            data = ReadGamepackLevel(fileName, level);
         } catch (const GamepackOpenError&) {
             result = false;
             flow.LevelIndex = 0;
             level = 0;
-            gamepackName_ = kDefaultGamepack;
+            Settings.GamepackName = kDefaultGamepack;
             data = ReadGamepackLevel(kDefaultGamepack, 0);
         }
     } catch (const GamepackOpenError&) {
@@ -46,7 +45,7 @@ bool TForm1::LoadGamepack(const QString& fileName, int level) {
     PreviewPicture = picture.Preview;
 
     MusicEngine->LoadSong(data.song.data(), data.song.size);
-    if (Music1->isChecked()) SwitchMusic(true);
+    if (Settings.MusicOn()) SwitchMusic(true);
 
     flow.StartLevel(Header.TimeLimit());
     const int n = Header.CellsPerSide();
@@ -83,7 +82,9 @@ void TForm1::SwitchMusic(bool on) {
                 // No sound device: the game goes on silently.
             }
         }
+        Settings.PlayMusic = "1";
     } else {
         MusicEngine->Stop();
+        Settings.PlayMusic = "0";
     }
 }

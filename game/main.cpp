@@ -1,6 +1,9 @@
 #include "game/main.h"
 
+#include "common/settingsstore.h"
+#include "game/savegame.h"
 #include "gamepack/ansi.h"
+#include "gamepack/gamepackfile.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,7 +30,7 @@ void PaintBox::mousePressEvent(QMouseEvent* event) {
     emit mousePressed(int(event->position().x()), int(event->position().y()));
 }
 
-TForm1::TForm1() {
+TForm1::TForm1(SettingsStore& store) : store_(store) {
     setWindowTitle("Marlipan!");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -47,6 +50,14 @@ TForm1::TForm1() {
     connect(PaintBox1, &PaintBox::mousePressed, this, &TForm1::PaintBox1MouseDown);
     CreateMenu();
     SetSizes(DesignSizes);
+    designSizes_ = CurrentSizes();
+
+    Settings.Load(store_);
+    HiScores.Load(store_);
+    Music1->setChecked(Settings.MusicOn());
+    SoundFX1->setChecked(Settings.SoundFXOn());
+    OnTop1->setChecked(Settings.OnTopOn());
+    DoubleSize1->setChecked(Settings.DoubleSizeChecked);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
@@ -61,16 +72,21 @@ TForm1::TForm1() {
     flow.State = ScreenState::Loading;
     flow.board.ClearSlide();
 
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!Settings.LimitZoomToScreen(screen ? screen->geometry().height() : 0))
+        DoubleSize1->setEnabled(false);
+    if (Settings.DoubleSizeOn()) SetSizes(ZoomOn(CurrentSizes()));
+
     const Layout layout = ComputeLayout(Panel1->width(), Panel1->height());
     renderer.Resize(layout.W, layout.H);
 
     MusicEngine = std::make_unique<CYmEngine>();
     MusicEngine->SetLooping(true);
-    MusicEngine->SetVolume(128);
+    MusicEngine->SetVolume(Settings.MusicVolumeValue());
 
     flow.LevelIndex = 0;
     try {
-        LoadGamepack(gamepackName_, 0);
+        LoadGamepack(Settings.GamepackName, 0);
     } catch (const std::exception& e) {
         // Shown as the top-level handler would; the window opens on the Loading screen.
         ShowError(QString::fromLocal8Bit(e.what()));
@@ -81,14 +97,33 @@ TForm1::TForm1() {
     flow.board.MoveCount = 0;
     flow.ResultRecorded = false;
     if (startFailed_) return;
+    setWindowFlag(Qt::WindowStaysOnTopHint, Settings.OnTopOn());
     flow.State = ScreenState::Playing;
     SetFrameLoopActive(true);
 
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    if (screen) move(screen->availableGeometry().center() - rect().center());
 }
 
-TForm1::~TForm1() { SetFrameLoopActive(false); }
+TForm1::~TForm1() {
+    SetFrameLoopActive(false);
+    if (MusicEngine->Playing()) {
+        try {
+            MusicEngine->Stop();
+        } catch (const std::exception&) {
+            // The device is going away with the program; nothing is left to stop.
+        }
+    }
+    Settings.SetMusicVolume(MusicEngine->Volume());
+    if (!startFailed_) StoreRecords();
+}
+
+void TForm1::StoreRecords() {
+    try {
+        StoreSettingsAndTop10(store_, Settings, HiScores);
+    } catch (const StoreError& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
+}
 
 void TForm1::CreateMenu() {
     auto add = [this](QMenu* menu, const char* caption, const QKeySequence& shortcut,
@@ -123,8 +158,6 @@ void TForm1::CreateMenu() {
     options->addSeparator();
     Music1 = add(options, "&Music", QKeySequence(Qt::CTRL | Qt::Key_M), &TForm1::Music1Click, true);
     SoundFX1 = add(options, "Sound &FX", QKeySequence(Qt::CTRL | Qt::Key_F), &TForm1::SoundFX1Click, true);
-    Music1->setChecked(true);
-    SoundFX1->setChecked(true);
     QMenu* help = menuBar()->addMenu("&Help");
     About1 = add(help, "&About", QKeySequence(Qt::ALT | Qt::Key_F1), &TForm1::About1Click);
 }
@@ -197,26 +230,76 @@ void TForm1::PaintBox1MouseDown(int x, int y) { flow.MouseDown(x, y); }
 
 void TForm1::NewGame1Click() {
     flow.StartNewGame();
-    LoadGamepack(gamepackName_, 0);
+    LoadGamepack(Settings.GamepackName, 0);
 }
 
 void TForm1::Timer2Timer() {}
 
 void TForm1::ApplyZoom(bool on) {
-    SetSizes(on ? ZoomOn(CurrentSizes()) : DesignSizes);
-    LoadGamepack(gamepackName_, flow.LevelIndex);
+    SetSizes(on ? ZoomOn(CurrentSizes()) : designSizes_);
+    LoadGamepack(Settings.GamepackName, flow.LevelIndex);
     flow.State = ScreenState::Playing;
 }
 
 void TForm1::DoubleSize1Click() {
     Pause1->setChecked(false);
     DoubleSize1->setChecked(!DoubleSize1->isChecked());
+    Settings.SetDoubleSize(DoubleSize1->isChecked());
     ApplyZoom(DoubleSize1->isChecked());
 }
 
-void TForm1::OnTop1Click() { OnTop1->setChecked(!OnTop1->isChecked()); }
-void TForm1::Music1Click() { Music1->setChecked(!Music1->isChecked()); }
-void TForm1::SoundFX1Click() { SoundFX1->setChecked(!SoundFX1->isChecked()); }
+void TForm1::OnTop1Click() {
+    OnTop1->setChecked(!OnTop1->isChecked());
+    Settings.OnTop = GameSettings::Flag(OnTop1->isChecked());
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, OnTop1->isChecked());
+    if (visible) show();  // changing the flags hides a shown window
+}
+
+void TForm1::Music1Click() {
+    Music1->setChecked(!Music1->isChecked());
+    SwitchMusic(Music1->isChecked());
+}
+
+void TForm1::SoundFX1Click() {
+    SoundFX1->setChecked(!SoundFX1->isChecked());
+    Settings.PlaySoundFX = GameSettings::Flag(SoundFX1->isChecked());
+}
+
+void TForm1::ClearTop10Table1Click() {
+    SetFrameLoopActive(false);
+    const bool yes = AskYesNo("Confirm", "Are you sure to clear all Top 10 entries?");
+    SetFrameLoopActive(true);
+    if (!yes) return;
+    HiScores.ResetHiScoreTable();
+    StoreRecords();
+}
+
+void TForm1::SaveGame1Click() {
+    WriteSaveGame(store_, MakeSaveGame(Settings.GamepackName, flow.LevelIndex, flow.TimeLeft,
+                                       flow.board.MoveCount, flow.board.TileGrid, flow.board.BoardCols));
+}
+
+void TForm1::Restoregame1Click() {
+    const std::optional<SaveGameRecord> saved = ReadSaveGame(store_);
+    if (!saved) return;
+    // A save whose level is gone (made on the Top 10 screen, or the pack changed since)
+    // is refused before anything changes. A pack that cannot be opened at all takes the
+    // loader's fallback to the default pack, as a missing pack does everywhere.
+    try {
+        const GamepackHeader h = ReadGamepackHeader(saved->Gamepack);
+        CheckSavedLevel(*saved, h.LevelCount, h.CellsPerSide());
+    } catch (const GamepackOpenError&) {
+    }
+    Pause1->setChecked(false);
+    flow.LevelIndex = saved->LevelIndex;
+    Settings.GamepackName = saved->Gamepack;
+    if (!LoadGamepack(Settings.GamepackName, flow.LevelIndex)) return;
+    flow.ResultRecorded = false;
+    flow.board.MoveCount = saved->MoveCount;
+    flow.TimeLeft = saved->TimeLeft;
+    ApplySavedBoard(*saved, flow.board.TileGrid, flow.board.BoardCols);
+}
 
 void TForm1::Exit1Click() { close(); }
 
@@ -226,14 +309,20 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::PlaySoundEffect(const char*) {}
-bool TForm1::SoundEffectsOn() const { return SoundFX1->isChecked(); }
-int TForm1::SlideSpeed() const { return slideSpeed_.toInt(); }
+bool TForm1::SoundEffectsOn() const { return Settings.SoundFXOn(); }
+int TForm1::SlideSpeed() const { return Settings.SlideSpeedValue(); }
 int TForm1::LevelCount() const { return Header.LevelCount; }
-void TForm1::LoadLevel(int level) { LoadGamepack(gamepackName_, level); }
-void TForm1::RecordResult(int32_t, int32_t) {}
+void TForm1::LoadLevel(int level) { LoadGamepack(Settings.GamepackName, level); }
+
+void TForm1::RecordResult(int32_t moves, int32_t timeLeft) {
+    HiScores.RecordResult(moves, timeLeft, Settings.GamepackName);
+    // Stored at once, so that a result survives the program being killed later.
+    StoreRecords();
+}
+
 void TForm1::SetPauseChecked(bool checked) { Pause1->setChecked(checked); }
 bool TForm1::PauseChecked() const { return Pause1->isChecked(); }
 void TForm1::SetTopTenChecked(bool checked) { op101->setChecked(checked); }
 bool TForm1::TopTenChecked() const { return op101->isChecked(); }
-void TForm1::ResetHighlights() {}
+void TForm1::ResetHighlights() { HiScores.ResetHighlight(); }
 void TForm1::EnterPaused() {}

@@ -10,10 +10,13 @@
 #include "music/ymplayer.h"
 
 #include "game/flow.h"
+#include "game/hiscoretable.h"
+#include "game/settings.h"
 #include "render/frame.h"
 #include "render/layout.h"
 
 class QAction;
+class SettingsStore;
 
 // Shows the BackBuffer and reports mouse presses; it draws nothing of its own.
 class PaintBox : public QWidget {
@@ -36,7 +39,8 @@ private:
 class TForm1 : public QMainWindow, public GameHost {
     Q_OBJECT
 public:
-    TForm1();
+    // The store keeps the settings, the Top 10 table and the saved game between runs.
+    explicit TForm1(SettingsStore& store);
     ~TForm1() override;
 
     // Components, named as the rest of the game refers to them.
@@ -52,6 +56,9 @@ public:
     TileBitmapPool TileBitmaps;
     QImage PreviewPicture;
     GamepackHeader Header;  // the current gamepack's, unscrambled
+    GameSettings Settings;
+    HiScoreTable HiScores;
+    const QString VersionText = "1.10";
     std::unique_ptr<CYmEngine> MusicEngine;
     bool FrameLoopActive = false;
 
@@ -63,10 +70,8 @@ public:
     void PollInput();
     // (Re)starts a level: true when fileName itself was loaded, false after the fallback
     // to "default.spx" or when neither could be loaded (the program then ends).
-    bool LoadGamepack(const QString& fileName, int level);
+    bool LoadGamepack(const std::string& fileName, int level);
     void SwitchMusic(bool on);
-    QString GamepackName() const { return gamepackName_; }
-    void SetGamepackName(const QString& name) { gamepackName_ = name; }
     bool StartFailed() const { return startFailed_; }
     void PaintBox1MouseDown(int x, int y);
     void ApplyZoom(bool on);
@@ -97,9 +102,9 @@ public slots:
     void OnTop1Click();
     void Music1Click();
     void SoundFX1Click();
-    void SaveGame1Click() {}
-    void Restoregame1Click() {}
-    void ClearTop10Table1Click() {}
+    void SaveGame1Click();
+    void Restoregame1Click();
+    void ClearTop10Table1Click();
     void Settings1Click() {}
     void About1Click() {}
 
@@ -115,7 +120,9 @@ private:
 
     QWidget* client_ = nullptr;
     QTimer frameTimer_;
-    QString gamepackName_ = "default.spx";
-    QString slideSpeed_ = "10";
+    void StoreRecords();
+
+    SettingsStore& store_;
+    WindowSizes designSizes_ = DesignSizes;
     bool startFailed_ = false;
 };

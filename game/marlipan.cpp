@@ -1,9 +1,11 @@
 #include "game/main.h"
 #include "platform/application.h"
+#include "platform/store.h"
 
 int main(int argc, char** argv) {
     MarlipanApplication app(argc, argv);
-    TForm1 form;
+    QSettingsStore store;
+    TForm1 form(store);
     if (form.StartFailed()) return 1;
     form.show();
     return app.exec();

@@ -43,12 +43,12 @@ TEST_F(Loader, MissingGamepackFallsBackToDefaultAtLevelZero) {
     Write("default.spx", MakeGamepack(1, 0, 3));
     TForm1& form = Start();
     form.flow.LevelIndex = 2;
-    EXPECT_FALSE(form.LoadGamepack("nothere.spx", 2));
-    EXPECT_EQ(form.GamepackName(), "default.spx");
+    EXPECT_FALSE(form.LoadGamepack(std::string("nothere.spx"), 2));
+    EXPECT_EQ(form.Settings.GamepackName, "default.spx");
     EXPECT_EQ(form.flow.LevelIndex, 0);
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_TRUE(form.LoadGamepack("default.spx", 1));
+    EXPECT_TRUE(form.LoadGamepack(std::string("default.spx"), 1));
 }
 
 TEST_F(Loader, NeitherFilePresentShowsOneMessageAndEndsTheProgram) {
@@ -62,10 +62,10 @@ TEST_F(Loader, ShortFileFailsTheHeaderReadWithoutFallback) {
     Write("default.spx", MakeGamepack(0, 0, 1));
     TForm1& form = Start();
     Write("short.spx", std::vector<uint8_t>(1000, 7));
-    form.SetGamepackName("short.spx");
-    EXPECT_FALSE(form.LoadGamepack("short.spx", 0));
+    form.Settings.GamepackName = "short.spx";
+    EXPECT_FALSE(form.LoadGamepack(std::string("short.spx"), 0));
     EXPECT_EQ(messages, QStringList{"Can't load gamepack!"});
-    EXPECT_EQ(form.GamepackName(), "short.spx") << "no fallback to the default pack";
+    EXPECT_EQ(form.Settings.GamepackName, "short.spx") << "no fallback to the default pack";
     EXPECT_FALSE(form.FrameLoopActive);
 }
 
@@ -77,10 +77,10 @@ TEST_F(Loader, DamagedGamepackIsRefusedAndTheOldLevelStays) {
     h.SizeIndex = 9;
     testutil::PutHeader(bad, h);
     Write("bad.spx", bad);
-    EXPECT_THROW(form.LoadGamepack("bad.spx", 0), GamepackDamagedError);
+    EXPECT_THROW(form.LoadGamepack(std::string("bad.spx"), 0), GamepackDamagedError);
     EXPECT_EQ(form.Header.SizeIndex, 0) << "the damaged header is not taken over";
     EXPECT_EQ(form.flow.State, ScreenState::Loading);
-    EXPECT_NO_THROW(form.LoadGamepack("default.spx", 0));
+    EXPECT_NO_THROW(form.LoadGamepack(std::string("default.spx"), 0));
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
 }
 
@@ -91,7 +91,7 @@ TEST_F(Loader, PictureThatCannotBeDecodedRaisesLibjpegsMessage) {
     source.Levels.push_back({"Broken", std::vector<uint8_t>(3000, 0x55), {}, ""});
     Write("broken.spx", BuildGamepack(source));
     try {
-        form.LoadGamepack("broken.spx", 0);
+        form.LoadGamepack(std::string("broken.spx"), 0);
         FAIL() << "expected a picture error";
     } catch (const PictureError& e) {
         EXPECT_NE(std::string(e.what()).find("JPEG"), std::string::npos) << e.what();
@@ -106,7 +106,7 @@ TEST_F(Loader, TimerIndexSetsTheClock) {
     EXPECT_TRUE(form.flow.TimerActive);
     EXPECT_EQ(form.flow.TimeLeft, 1200);
     Write("untimed.spx", MakeGamepack(0, 0, 1));
-    form.LoadGamepack("untimed.spx", 0);
+    form.LoadGamepack(std::string("untimed.spx"), 0);
     EXPECT_FALSE(form.flow.TimerActive);
 }
 
@@ -114,7 +114,7 @@ TEST_F(Loader, CursorBeforeTheLoadIsRestoredAfterIt) {
     Write("default.spx", MakeGamepack(0, 0, 1));
     TForm1& form = Start();
     QGuiApplication::setOverrideCursor(Qt::CrossCursor);
-    form.LoadGamepack("default.spx", 0);
+    form.LoadGamepack(std::string("default.spx"), 0);
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::CrossCursor);
     QGuiApplication::restoreOverrideCursor();
@@ -135,7 +135,7 @@ TEST_F(Loader, LevelWithoutSongShowsMusicNone) {
     };
     const int withSong = yellowWidth();  // "Music: Tune 1"
     form.flow.LevelIndex = 1;
-    form.LoadGamepack("default.spx", 1);
+    form.LoadGamepack(std::string("default.spx"), 1);
     const int without = yellowWidth();  // "Music: none"
     QFont font("Arial");
     font.setPixelSize(11);

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "common/settingsstore.h"
 #include "game/main.h"
 #include "tools/lh5/lh5pack.h"
 #include "tests/gamepack/testutil.h"
@@ -46,11 +47,12 @@ protected:
         testutil::WriteFile(dir_.filePath(QString::fromStdString(name)).toStdString(), bytes);
     }
     TForm1& Start() {
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<TForm1>(store);
         return *form;
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
 
+    MemoryStore store;
     std::unique_ptr<TForm1> form;
 
 private:

@@ -1,0 +1,255 @@
+// The main window with the per-user store: settings, the Top 10 table and the saved game.
+#include <QStringList>
+
+#include "game/savegame.h"
+#include "platform/dialogs.h"
+#include "tests/game/windowfixture.h"
+
+namespace {
+
+class Records : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        SetDialogHooks({[this](const QString& text) { messages << text; },
+                        [this](const QString& caption, const QString& question) {
+                            questions << caption + "|" + question;
+                            return answer;
+                        }});
+        Write("default.spx", MakeGamepack(0, 3, 3));  // 3 x 3, against a 90 s clock
+        Write("big.spx", MakeGamepack(4, 0, 2));      // 7 x 7
+    }
+    void TearDown() override {
+        SetDialogHooks({});
+        WindowTest::TearDown();
+    }
+    void Finish() { form.reset(); }
+    std::string Text(const char* name) const { return store.Read(name).text; }
+    // Moves the gap with the move rule until the board differs from `grid`.
+    static void MoveSomeTiles(TForm1& f) {
+        for (int i = 0; i < 3; ++i) {
+            Board& b = f.flow.board;
+            const int empty = b.FindEmptyCell();
+            const int c = b.CellColumn(empty), r = b.CellRow(empty);
+            const int from = c > 0 ? b.CellIndex(c - 1, r) : b.CellIndex(c + 1, r);
+            ASSERT_TRUE(b.TryMoveCell(from));
+            while (!b.AdvanceSlide(10)) {}
+        }
+    }
+    static std::vector<int32_t> Grid(const TForm1& f) {
+        return std::vector<int32_t>(&f.flow.board.TileGrid[0][0], &f.flow.board.TileGrid[0][0] + 64);
+    }
+
+    QStringList messages, questions;
+    bool answer = true;
+};
+
+}  // namespace
+
+TEST_F(Records, FirstRunTakesTheDefaultsAndExitStoresThemAll) {
+    TForm1& f = Start();
+    EXPECT_TRUE(f.Music1->isChecked());
+    EXPECT_TRUE(f.SoundFX1->isChecked());
+    EXPECT_FALSE(f.OnTop1->isChecked());
+    EXPECT_FALSE(f.DoubleSize1->isChecked());
+    EXPECT_EQ(f.MusicEngine->Volume(), 128);
+    EXPECT_EQ(f.Settings.GamepackName, "default.spx");
+    EXPECT_EQ(f.SlideSpeed(), 10);
+    EXPECT_TRUE(f.HiScores.Entry(0).Empty());
+    Finish();
+    EXPECT_EQ(Text("PlayMusic"), "1");
+    EXPECT_EQ(Text("PlaySoundFX"), "1");
+    EXPECT_EQ(Text("OnTop"), "0");
+    EXPECT_EQ(Text("DoubleSize"), "0");
+    EXPECT_EQ(Text("MusicVolume"), "128");
+    EXPECT_EQ(Text("GamepackName"), "default.spx");
+    EXPECT_EQ(Text("SlideSpeed"), "10");
+    EXPECT_EQ(store.Read("HiScore").bytes.size(), 630u);
+}
+
+TEST_F(Records, StoredFlagsAreNormalisedAndZoomIsHonouredOnATallScreen) {
+    store.WriteString("PlayMusic", "yes");
+    store.WriteString("OnTop", "2");
+    store.WriteString("DoubleSize", "1");
+    store.WriteString("MusicVolume", "loud");
+    TForm1& f = Start();
+    EXPECT_TRUE(f.Music1->isChecked());
+    EXPECT_FALSE(f.OnTop1->isChecked());
+    EXPECT_EQ(f.centralWidget()->size(), QSize(517, 498)) << "the 800-pixel screen zooms";
+    EXPECT_EQ(f.flow.board.TileSize, 143);
+    EXPECT_EQ(f.MusicEngine->Volume(), 128);
+    Finish();
+    EXPECT_EQ(Text("PlayMusic"), "1");
+    EXPECT_EQ(Text("OnTop"), "0");
+    EXPECT_EQ(Text("DoubleSize"), "1");
+    EXPECT_EQ(Text("MusicVolume"), "128");
+}
+
+TEST_F(Records, CommandsChangeTheSettingsTheyName) {
+    TForm1& f = Start();
+    f.Music1->trigger();
+    EXPECT_EQ(f.Settings.PlayMusic, "0");
+    f.SoundFX1->trigger();
+    EXPECT_EQ(f.Settings.PlaySoundFX, "0");
+    EXPECT_FALSE(f.SoundEffectsOn());
+    f.OnTop1->trigger();
+    EXPECT_TRUE(f.windowFlags() & Qt::WindowStaysOnTopHint);
+    f.DoubleSize1->trigger();
+    Finish();
+    EXPECT_EQ(Text("PlayMusic"), "0");
+    EXPECT_EQ(Text("PlaySoundFX"), "0");
+    EXPECT_EQ(Text("OnTop"), "1");
+    EXPECT_EQ(Text("DoubleSize"), "1");
+}
+
+TEST_F(Records, FinishedGameIsStoredAtOnce) {
+    TForm1& f = Start();
+    f.flow.board.MoveCount = 321;
+    f.flow.TimeLeft = 44;
+    f.flow.LevelIndex = 2;
+    f.flow.State = ScreenState::LevelComplete;
+    f.flow.NextLevel();
+    ASSERT_EQ(f.flow.State, ScreenState::TopTen);
+    // Without the window's end (the program killed now), the table is in the store.
+    const auto stored = store.Committed().at("HiScore").bytes;
+    auto table = HiScoreTable::Parse(stored.data(), stored.size());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->Entry(0).Moves, 321);
+    EXPECT_EQ(table->Entry(0).TimeLeft, 44);
+    EXPECT_EQ(table->Entry(0).Colour, 0x0000FFFFu);
+}
+
+TEST_F(Records, ClearTopTenAsksFirstAndYesClears) {
+    TForm1& f = Start();
+    f.HiScores.RecordResult(10, -1, "default.spx");
+    answer = false;
+    f.ClearTop10Table1->trigger();
+    EXPECT_EQ(questions, QStringList{"Confirm|Are you sure to clear all Top 10 entries?"});
+    EXPECT_FALSE(f.HiScores.Entry(0).Empty());
+    EXPECT_TRUE(f.FrameLoopActive);
+    answer = true;
+    f.ClearTop10Table1->trigger();
+    EXPECT_TRUE(f.HiScores.Entry(0).Empty());
+    Finish();
+    const auto bytes = store.Read("HiScore").bytes;
+    auto table = HiScoreTable::Parse(bytes.data(), bytes.size());
+    ASSERT_TRUE(table);
+    for (int i = 0; i < 10; ++i) EXPECT_TRUE(table->Entry(i).Empty());
+}
+
+TEST_F(Records, SaveMoveRestoreGivesBackBoardMovesAndTime) {
+    TForm1& f = Start();
+    f.flow.board.MoveCount = 12;
+    f.flow.TimeLeft = 55;
+    const auto saved = Grid(f);
+    f.SaveGame1->trigger();
+    MoveSomeTiles(f);
+    f.flow.TimeLeft = 20;
+    ASSERT_NE(Grid(f), saved);
+    f.Restoregame1->trigger();
+    EXPECT_EQ(Grid(f), saved) << "the level is not reshuffled";
+    EXPECT_EQ(f.flow.board.MoveCount, 12);
+    EXPECT_EQ(f.flow.TimeLeft, 55);
+    EXPECT_EQ(f.flow.State, ScreenState::Playing);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Records, SavesRestoreAcrossBoardSizes) {
+    TForm1& f = Start();
+    const auto small = Grid(f);
+    f.SaveGame1->trigger();
+    f.Settings.GamepackName = "big.spx";
+    f.LoadGamepack("big.spx", 0);
+    ASSERT_EQ(f.flow.board.BoardCols, 7);
+    f.Restoregame1->trigger();
+    EXPECT_EQ(f.flow.board.BoardCols, 3);
+    for (int c = 0; c < 3; ++c)
+        for (int r = 0; r < 3; ++r) EXPECT_EQ(f.flow.board.TileGrid[c][r], small[size_t(c * 8 + r)]);
+    EXPECT_FALSE(f.flow.board.IsSolved());
+
+    f.Settings.GamepackName = "big.spx";
+    f.LoadGamepack("big.spx", 1);
+    f.flow.LevelIndex = 1;
+    const auto big = Grid(f);
+    f.SaveGame1->trigger();
+    f.Settings.GamepackName = "default.spx";
+    f.LoadGamepack("default.spx", 0);
+    f.Restoregame1->trigger();
+    EXPECT_EQ(f.flow.board.BoardCols, 7);
+    EXPECT_EQ(f.flow.LevelIndex, 1);
+    EXPECT_EQ(Grid(f), big);
+}
+
+TEST_F(Records, SaveOnGameOverRestoresIntoPlayingAndTheNextTickEndsIt) {
+    TForm1& f = Start();
+    f.flow.TimeLeft = 1;
+    f.Timer1Timer();
+    ASSERT_EQ(f.flow.State, ScreenState::GameOver);
+    f.SaveGame1->trigger();
+    f.Restoregame1->trigger();
+    EXPECT_EQ(f.flow.State, ScreenState::Playing);
+    EXPECT_EQ(f.flow.TimeLeft, 0);
+    f.Timer1Timer();
+    EXPECT_EQ(f.flow.State, ScreenState::GameOver);
+}
+
+TEST_F(Records, SaveOnLevelCompleteRestoresASolvedBoard) {
+    TForm1& f = Start();
+    f.flow.board.SolveBoardNow();
+    ASSERT_TRUE(f.flow.CheckSolved());
+    f.SaveGame1->trigger();
+    f.NewGame1->trigger();
+    f.Restoregame1->trigger();
+    EXPECT_EQ(f.flow.State, ScreenState::Playing);
+    EXPECT_TRUE(f.flow.CheckSolved()) << "the next poll finds it solved again";
+}
+
+TEST_F(Records, SaveOfAFinishedGameIsRefusedAndNothingChanges) {
+    TForm1& f = Start();
+    f.flow.LevelIndex = 3;  // what a save on the Top 10 screen of a 3-level pack holds
+    f.flow.State = ScreenState::TopTen;
+    f.SaveGame1->trigger();
+    f.flow.LevelIndex = 0;
+    f.flow.State = ScreenState::Playing;
+    const auto before = Grid(f);
+    EXPECT_THROW(f.Restoregame1->trigger(), SaveGameError);
+    EXPECT_EQ(Grid(f), before);
+    EXPECT_EQ(f.flow.LevelIndex, 0);
+}
+
+TEST_F(Records, RestoreOfAMissingPackFallsBackWithoutTheSavedBoard) {
+    TForm1& f = Start();
+    f.Settings.GamepackName = "big.spx";
+    f.LoadGamepack("big.spx", 1);
+    f.flow.LevelIndex = 1;
+    f.flow.board.MoveCount = 77;
+    f.SaveGame1->trigger();
+    QFile::remove(Path("big.spx"));
+    f.Restoregame1->trigger();
+    EXPECT_EQ(f.Settings.GamepackName, "default.spx");
+    EXPECT_EQ(f.flow.LevelIndex, 0);
+    EXPECT_EQ(f.flow.board.BoardCols, 3);
+    EXPECT_EQ(f.flow.board.MoveCount, 77) << "the saved moves are not applied";
+}
+
+TEST_F(Records, WrongVersionOrTypeIsReportedAndChangesNothing) {
+    TForm1& f = Start();
+    store.WriteString("Savegame", "not binary");
+    EXPECT_THROW(f.Restoregame1->trigger(), StoreTypeError);
+    SaveGameRecord record = MakeSaveGame("default.spx", 0, 5, 5, f.flow.board.TileGrid, 3);
+    record.Version = "1.09";
+    store.WriteBinary("Savegame", EncodeSaveGame(record));
+    try {
+        f.Restoregame1->trigger();
+        FAIL();
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "Unknown savegame format");
+    }
+}
+
+TEST_F(Records, SaveThatCannotBeWrittenSaysSo) {
+    TForm1& f = Start();
+    store.SetSyncFails(true);
+    EXPECT_THROW(f.SaveGame1->trigger(), StoreError);
+    store.SetSyncFails(false);
+}
