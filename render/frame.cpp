@@ -2,6 +2,10 @@
 
 #include <QPainter>
 
+#include "game/hiscoretable.h"
+#include "render/particles.h"
+#include "render/textscreens.h"
+
 void FrameRenderer::Resize(int width, int height) {
     if (BackBuffer.width() == width && BackBuffer.height() == height) return;
     BackBuffer = QImage(width, height, QImage::Format_RGB32);
@@ -18,18 +22,55 @@ void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
 
 void FrameRenderer::DrawFrame(const FrameModel& model) {
     ClearBackBuffer();
-    QPainter painter(&BackBuffer);
+    const int w = BackBuffer.width(), h = BackBuffer.height();
+    // The particles write pixels directly, so no painter is open on the buffer meanwhile.
+    auto particles = [&] {
+        if (model.particles) model.particles->UpdateParticles(BackBuffer);
+    };
     switch (model.state) {
-    case ScreenState::Playing:
+    case ScreenState::Playing: {
+        QPainter painter(&BackBuffer);
         if (model.board && model.tiles) DrawBoard(painter, *model.board, model.tiles, model.tileCount);
-        DrawStatusLine(painter, BackBuffer.width(), model.status);
+        DrawStatusLine(painter, w, model.status);
         break;
-    case ScreenState::GameOver:
-    case ScreenState::Loading:
-    case ScreenState::LevelComplete:
-    case ScreenState::Paused:
-    case ScreenState::TopTen:
+    }
+    case ScreenState::GameOver: {
+        particles();
+        QPainter painter(&BackBuffer);
+        DrawGameOver(painter, w, h);
+        break;
+    }
+    case ScreenState::Loading: {
+        QPainter painter(&BackBuffer);
+        DrawLoading(painter, w, h);
+        break;
+    }
+    case ScreenState::LevelComplete: {
+        QPainter painter(&BackBuffer);
+        if (model.board) DrawLevelComplete(painter, *model.board, model.tiles, model.tileCount, w);
+        break;
+    }
+    case ScreenState::Paused: {
+        if (model.pause && model.preview) {
+            QPainter painter(&BackBuffer);
+            DrawPreview(painter, *model.preview, *model.pause, w, h);
+        }
+        particles();
+        if (model.pause) {
+            QPainter painter(&BackBuffer);
+            DrawPaused(painter, model.scroller, *model.pause, w, h);
+        }
+        break;
+    }
+    case ScreenState::TopTen: {
+        particles();
+        if (model.hiScores) {
+            QPainter painter(&BackBuffer);
+            DrawTopTen(painter, *model.hiScores, w, h);
+        }
+        break;
+    }
     default:
-        break;  // the text screens draw here; until then their frames stay black
+        break;  // no screen of its own: the frame stays black
     }
 }

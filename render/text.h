@@ -8,6 +8,10 @@ class QPainter;
 
 // A Windows colour value, 0x00BBGGRR.
 inline QColor ColorRef(uint32_t c) { return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)); }
+// The same as an opaque QRgb (0xFFRRGGBB), for writing pixels directly.
+constexpr QRgb ColorRefRgb(uint32_t c) {
+    return 0xFF000000u | (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
+}
 
 // "Arial" at a size in points, as Windows renders it at 96 DPI, so that the layout does
 // not depend on the screen's DPI.

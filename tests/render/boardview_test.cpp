@@ -38,7 +38,8 @@ protected:
         renderer.Resize(315, 305);
         model.state = ScreenState::Playing;
         model.board = &board;
-        model.tiles = &tiles;
+        model.tiles = tiles.data();
+        model.tileCount = int(tiles.size());
         model.status.levelName = "Harbour";
         model.status.levelIndex = 2;
         model.status.levelCount = 10;
