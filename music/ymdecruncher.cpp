@@ -23,8 +23,9 @@
 // level-1 header (what `jlha c1` and most LHA archivers write) may be followed by
 // extension headers that are counted in the packed size; they are skipped and their
 // bytes taken off the packed size. A level-2 header (the default of many archivers)
-// gives its total header size in bytes 0..1. A level-1/level-2 header whose fields do
-// not fit the buffer is refused.
+// gives its total header size in bytes 0..1. A header that does not fit the buffer
+// (fewer than 22 bytes, data offset beyond the end, an extension header running past
+// the end or past the packed size) is refused.
 //
 // Unpacked size. It is refused, before anything is allocated, above kMaxUnpackedSize
 // (64 MiB; songs are a few hundred KiB), and above what the available compressed data
@@ -189,8 +190,10 @@ bool CYmDecruncher::Decrunch(const uint8_t* packed, size_t size) {
         dataOffset = Le16(header);
         if (dataOffset < 26 || dataOffset > size) return false;
     }
-    const size_t avail =
-        dataOffset >= size ? 0 : std::min<size_t>(packedSize, size - dataOffset);
+    // A header cut short by the end of the buffer is refused (the spec would go on with
+    // zeros for the missing fields and might "succeed" with an empty song).
+    if (size < sizeof header || dataOffset > size) return false;
+    const size_t avail = std::min<size_t>(packedSize, size - dataOffset);
 
     // Step 5: refuse an absurd unpacked size rather than allocate it.
     if (unpackedSize > kMaxUnpackedSize || unpackedSize > MaxExpansion(avail)) return false;
@@ -199,7 +202,7 @@ bool CYmDecruncher::Decrunch(const uint8_t* packed, size_t size) {
     outputSize_ = unpackedSize;
 
     // Steps 6-7.
-    if (!Decode(packed + std::min(dataOffset, size), avail)) {
+    if (!Decode(packed + dataOffset, avail)) {
         Release();
         return false;
     }

@@ -10,8 +10,8 @@
 //   - method id other than "-lh5-" (or fewer than 7 bytes): false, the output of an
 //     earlier call stays exactly as it was;
 //   - any other failure (bad code table, a code length above 16, an absurd unpacked
-//     size, compressed data that ends before the output is complete, a broken level-1
-//     extension header): false and no output;
+//     size, compressed data that ends before the output is complete, a header cut
+//     short or a broken level-1 extension header): false and no output;
 //   - success: true, Output() holds exactly OutputSize() = unpacked-size bytes. A
 //     successful empty song gives a non-null Output() with OutputSize() 0.
 // Nothing outside the buffer (packed, size) is ever read, and no table, tree or window
