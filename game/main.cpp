@@ -36,6 +36,7 @@ TForm1::TForm1(SettingsStore& store) : store_(store) {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     ProgramRandom().Seed(TickCount());
+    Particles = std::make_unique<ParticleSystem>(ProgramRandom());
 
     client_ = new QWidget(this);
     setCentralWidget(client_);
@@ -188,22 +189,40 @@ void TForm1::RunFrameLoop() {
     if (FrameLoopActive) frameTimer_.start(31);  // more than 30 ms after this frame ended
 }
 
-FrameModel TForm1::Model() const {
+FrameModel TForm1::Model() {
     FrameModel m;
     m.state = flow.State;
+    const int n = flow.board.BoardCols;
+    // The solved board's gap becomes its last piece, so the whole picture shows; the grid
+    // keeps it until the next level is prepared.
+    if (flow.State == ScreenState::LevelComplete && n >= 1 && n <= Board::MaxCells)
+        flow.board.TileGrid[n - 1][n - 1] = n * n - 1;
     m.board = &flow.board;
     m.tiles = TileBitmaps.data();
     m.tileCount = int(TileBitmaps.size());
+    ScrollerInfo scroller;
     const size_t level = size_t(flow.LevelIndex);
     if (level < Header.LevelNames.size()) {
         m.status.levelName = FromAnsi(Header.LevelNames[level]);
         m.status.hasSong = Header.SongSizes[level] != 0;
         m.status.songTitle = FromAnsi(Header.SongTitles[level]);
+        scroller.LevelName = m.status.levelName;
     }
     m.status.levelIndex = flow.LevelIndex;
     m.status.levelCount = Header.LevelCount;
     m.status.timerActive = flow.TimerActive;
     m.status.timeLeft = flow.TimeLeft;
+    m.preview = &PreviewPicture;
+    m.hiScores = &HiScores;
+    m.particles = Particles.get();
+    m.pause = &Pause;
+    if (flow.State == ScreenState::Paused) {
+        scroller.Description = FromAnsi(Header.Description);
+        scroller.LevelIndex = flow.LevelIndex;
+        scroller.LevelCount = Header.LevelCount;
+        scroller.Version = VersionText;
+        m.scroller = ScrollerText(scroller);
+    }
     return m;
 }
 
@@ -233,7 +252,9 @@ void TForm1::NewGame1Click() {
     LoadGamepack(Settings.GamepackName, 0);
 }
 
-void TForm1::Timer2Timer() {}
+void TForm1::Timer2Timer() {
+    Particles->Timer2Timer(flow.State, PaintBox1->width(), PaintBox1->height());
+}
 
 void TForm1::ApplyZoom(bool on) {
     SetSizes(on ? ZoomOn(CurrentSizes()) : designSizes_);
@@ -325,4 +346,4 @@ bool TForm1::PauseChecked() const { return Pause1->isChecked(); }
 void TForm1::SetTopTenChecked(bool checked) { op101->setChecked(checked); }
 bool TForm1::TopTenChecked() const { return op101->isChecked(); }
 void TForm1::ResetHighlights() { HiScores.ResetHighlight(); }
-void TForm1::EnterPaused() {}
+void TForm1::EnterPaused() { Pause.Enter(ProgramRandom()); }

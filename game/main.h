@@ -14,6 +14,8 @@
 #include "game/settings.h"
 #include "render/frame.h"
 #include "render/layout.h"
+#include "render/particles.h"
+#include "render/textscreens.h"
 
 class QAction;
 class SettingsStore;
@@ -59,6 +61,8 @@ public:
     GameSettings Settings;
     HiScoreTable HiScores;
     const QString VersionText = "1.10";
+    std::unique_ptr<ParticleSystem> Particles;  // the bursts' pool and tables, made once
+    PauseAnimation Pause;                       // the Paused screen's drift and scroller
     std::unique_ptr<CYmEngine> MusicEngine;
     bool FrameLoopActive = false;
 
@@ -116,7 +120,8 @@ private:
     void FailToStart();
     void SetSizes(const WindowSizes& sizes);
     WindowSizes CurrentSizes() const;
-    FrameModel Model() const;
+    // What this frame shows; on LevelComplete it first completes the picture in TileGrid.
+    FrameModel Model();
 
     QWidget* client_ = nullptr;
     QTimer frameTimer_;
