@@ -141,6 +141,9 @@ void CYmChip::LatchVolumeTables() {
     latchedGeneration_ = gen;
     for (int t = 0; t < 6; ++t)
         for (int i = 0; i < 32; ++i) mix_[t][i] = sharedMix_[t][i].load(std::memory_order_relaxed);
+    for (int v = 0; v < 3; ++v)
+        for (int i = 0; i < 32; ++i)
+            mix64_[v][i] = uint64_t(uint32_t(mix_[2 * v][i])) | uint64_t(uint32_t(mix_[2 * v + 1][i])) << 32;
 }
 
 int32_t CYmChip::MixEntry(int voice, int side, int index) const {
@@ -206,16 +209,16 @@ void CYmChip::Render() {
                    toneOffC = toneOn_[2] ? 0 : 1;
     const uint32_t noiseOffA = noiseOn_[0] ? 0 : 1, noiseOffB = noiseOn_[1] ? 0 : 1,
                    noiseOffC = noiseOn_[2] ? 0 : 1;
-    // -1: follow the envelope; else the fixed index 2v + 1.
-    const int fixA = fixed_[0] ? 2 * (regs_[8] & 15) + 1 : -1;
-    const int fixB = fixed_[1] ? 2 * (regs_[9] & 15) + 1 : -1;
-    const int fixC = fixed_[2] ? 2 * (regs_[10] & 15) + 1 : -1;
-    const int32_t* mixAL = mix_[0];
-    const int32_t* mixAR = mix_[1];
-    const int32_t* mixBL = mix_[2];
-    const int32_t* mixBR = mix_[3];
-    const int32_t* mixCL = mix_[4];
-    const int32_t* mixCR = mix_[5];
+    // A voice at a fixed level reads one entry; one that follows the envelope reads the
+    // entry of the current envelope level.
+    const int envMaskA = fixed_[0] ? 0 : 31, envMaskB = fixed_[1] ? 0 : 31,
+              envMaskC = fixed_[2] ? 0 : 31;
+    const int fixA = fixed_[0] ? 2 * (regs_[8] & 15) + 1 : 0;
+    const int fixB = fixed_[1] ? 2 * (regs_[9] & 15) + 1 : 0;
+    const int fixC = fixed_[2] ? 2 * (regs_[10] & 15) + 1 : 0;
+    const uint64_t* mixA = mix64_[0];
+    const uint64_t* mixB = mix64_[1];
+    const uint64_t* mixC = mix64_[2];
 
     uint32_t cA = toneCount_[0], cB = toneCount_[1], cC = toneCount_[2];
     uint32_t bA = toneBit_[0], bB = toneBit_[1], bC = toneBit_[2];
@@ -225,7 +228,8 @@ void CYmChip::Render() {
     int envLevel = envLevel_;
     bool envFlag = envFlag_;
     const EnvRule envRule = envRule_;
-    int32_t sumL = sumLeft_, sumR = sumRight_;
+    // Left in the low half, right in the high half: both sides in one addition.
+    uint64_t sum = uint64_t(uint32_t(sumLeft_)) | uint64_t(uint32_t(sumRight_)) << 32;
     uint32_t n = n_;
     uint32_t decimation = decimation_;
     uint32_t span = decimation >> 16;
@@ -234,48 +238,54 @@ void CYmChip::Render() {
     int16_t* const out = out_;
     uint32_t index = valueIndex_;
     const uint32_t capacity = capacity_;
+    const uint32_t ticksPerSample = ticksPerSample_;
     bool full = false;
 
-    do {
-        if (++cA >= perA) { cA = 0; bA ^= 1; }
-        if (++cB >= perB) { cB = 0; bB ^= 1; }
-        if (++cC >= perC) { cC = 0; bC ^= 1; }
-        if (!(++noiseCount & 1) && noiseCount >= noisePer2) {
-            noiseCount = 0;
-            noise = (((noise << 1) & 0x1FFFF) + 1) ^ (((noise >> 16) ^ (noise >> 13)) & 1);
-        }
-        if (envCount == 0) StepEnvelope(envRule, envLevel, envFlag);
-        if (++envCount >= envPer) envCount = 0;
+    for (;;) {
+        // Ticks up to the end of the current sample or of the budget, whichever is first.
+        const uint32_t want = span > n ? span - n : 1;
+        const uint32_t avail = limit - tick;
+        const uint32_t k = want < avail ? want : avail;
+        for (uint32_t t = 0; t < k; ++t) {
+            if (++cA >= perA) { cA = 0; bA ^= 1; }
+            if (++cB >= perB) { cB = 0; bB ^= 1; }
+            if (++cC >= perC) { cC = 0; bC ^= 1; }
+            if (!(++noiseCount & 1) && noiseCount >= noisePer2) {
+                noiseCount = 0;
+                noise = (((noise << 1) & 0x1FFFF) + 1) ^ (((noise >> 16) ^ (noise >> 13)) & 1);
+            }
+            if (envCount == 0) StepEnvelope(envRule, envLevel, envFlag);
+            if (++envCount >= envPer) envCount = 0;
 
-        const uint32_t noiseBit = (noise >> 16) & 1;
-        const int env = envLevel & 31;
-        if ((bA | toneOffA) & (noiseBit | noiseOffA)) {
-            const int i = fixA >= 0 ? fixA : env;
-            sumL += mixAL[i];
-            sumR += mixAR[i];
+            const uint32_t noiseBit = (noise >> 16) & 1;
+            const int env = envLevel;
+            const uint64_t gA = 0 - uint64_t((bA | toneOffA) & (noiseBit | noiseOffA));
+            const uint64_t gB = 0 - uint64_t((bB | toneOffB) & (noiseBit | noiseOffB));
+            const uint64_t gC = 0 - uint64_t((bC | toneOffC) & (noiseBit | noiseOffC));
+            sum += (mixA[(env & envMaskA) | fixA] & gA) + (mixB[(env & envMaskB) | fixB] & gB) +
+                   (mixC[(env & envMaskC) | fixC] & gC);
         }
-        if ((bB | toneOffB) & (noiseBit | noiseOffB)) {
-            const int i = fixB >= 0 ? fixB : env;
-            sumL += mixBL[i];
-            sumR += mixBR[i];
-        }
-        if ((bC | toneOffC) & (noiseBit | noiseOffC)) {
-            const int i = fixC >= 0 ? fixC : env;
-            sumL += mixCL[i];
-            sumR += mixCR[i];
-        }
-        ++tick;
-        if (++n >= span) {
-            decimation += ticksPerSample_;
+        tick += k;
+        n += k;
+        if (n >= span) {
+            decimation += ticksPerSample;
             decimation -= n << 16;
             span = decimation >> 16;
-            out[index++] = int16_t(sumL / int32_t(n));
-            out[index++] = int16_t(sumR / int32_t(n));
-            sumL = sumR = 0;
+            const int32_t sumL = int32_t(uint32_t(sum)), sumR = int32_t(uint32_t(sum >> 32));
+            int32_t l, r;
+            switch (n) {   // constant divisors become multiplications
+            case 5: l = sumL / 5; r = sumR / 5; break;
+            case 6: l = sumL / 6; r = sumR / 6; break;
+            default: l = sumL / int32_t(n); r = sumR / int32_t(n); break;
+            }
+            out[index++] = int16_t(l);
+            out[index++] = int16_t(r);
+            sum = 0;
             n = 0;
             if (index >= capacity) { full = true; break; }
         }
-    } while (tick < limit);
+        if (tick >= limit) break;
+    }
 
     toneCount_[0] = uint16_t(cA); toneCount_[1] = uint16_t(cB); toneCount_[2] = uint16_t(cC);
     toneBit_[0] = uint8_t(bA); toneBit_[1] = uint8_t(bB); toneBit_[2] = uint8_t(bC);
@@ -284,8 +294,8 @@ void CYmChip::Render() {
     envCount_ = envCount;
     envLevel_ = envLevel;
     envFlag_ = envFlag;
-    sumLeft_ = sumL;
-    sumRight_ = sumR;
+    sumLeft_ = int32_t(uint32_t(sum));
+    sumRight_ = int32_t(uint32_t(sum >> 32));
     n_ = n;
     decimation_ = decimation;
     valueIndex_ = index;

@@ -126,6 +126,9 @@ private:
     std::atomic<uint32_t> sharedGeneration_{0};
     uint32_t latchedGeneration_ = ~0u;
     int32_t mix_[6][32] = {};
+    // Per voice: left entry in the low 32 bits, right in the high 32 bits. Entries are
+    // never negative and a sample sums at most a few ticks, so the halves cannot carry.
+    uint64_t mix64_[3][32] = {};
 
     int32_t sumLeft_ = 0;
     int32_t sumRight_ = 0;

@@ -316,7 +316,7 @@ void CYmSequencer::RunEffectStep() {
         if (v->Active() && v->Period - v->Elapsed < step) step = v->Period - v->Elapsed;
     }
     if (step < 0) step = 0;
-    Step = uint64_t(std::llround(step * 4294967296.0));
+    Step = uint64_t(step * 4294967296.0 + 0.5);   // step >= 0: round to nearest
     chip_.AddBudget(Step);
     if (chip_.BudgetTicks() != 0) chip_.Render();
     for (EffectVoice* v : {&Voice1, &Voice2}) {
