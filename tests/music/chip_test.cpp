@@ -192,6 +192,31 @@ TEST(ChipRender, BoxFilterAveragesFiveOrSixTicksPerSample) {
     EXPECT_NEAR(double(rig.chip.ValueIndex()) / 2.0, 44100.0, 1.0);
 }
 
+TEST(ChipRender, VoicesSitLeftCentreRightAndToneRegistersSetThePitch) {
+    const int16_t expected[3][2] = {{19076, 973}, {12717, 12717}, {973, 19076}};
+    for (int v = 0; v < 3; ++v) {
+        ChipRig rig;
+        rig.chip.WriteRegister(ym::R7, 0x3F);
+        rig.chip.WriteRegister(ym::R8 + v, 15);
+        rig.Ticks(100);
+        EXPECT_EQ(rig.buf[0], expected[v][0]) << v;
+        EXPECT_EQ(rig.buf[1], expected[v][1]) << v;
+    }
+    // Period 284 on B: a square wave flipping every 284 ticks, 440 Hz at 250 000 ticks/s.
+    ChipRig rig;
+    rig.buf.assign(2 * 44100, 0);
+    rig.chip.SetTarget(rig.buf.data(), uint32_t(rig.buf.size()));
+    rig.chip.WriteRegister(ym::R7, 0x3D);   // B tone only
+    rig.chip.StoreRegister(ym::R2, 284 & 0xFF);
+    rig.chip.StoreRegister(ym::R3, 284 >> 8);
+    rig.chip.WriteRegister(ym::R9, 15);
+    rig.Ticks(250000);
+    int rising = 0;
+    for (size_t i = 2; i < rig.buf.size(); i += 2)
+        if (rig.buf[i - 2] < 6000 && rig.buf[i] >= 6000) ++rising;
+    EXPECT_NEAR(rising, 440, 1);
+}
+
 TEST(ChipRender, BudgetUsedUpOnTheFillingTickLeavesNoResume) {
     std::vector<int16_t> buf(2);
     CYmChip chip;
