@@ -164,7 +164,7 @@ bool CYmDecruncher::Decrunch(const uint8_t* packed, size_t size) {
     // Steps 1-3: the 22-byte header copy (missing bytes stay zero); the method id.
     uint8_t header[22];
     std::memset(header, 0, sizeof header);
-    std::memcpy(header, packed, std::min(size, sizeof header));
+    if (size) std::memcpy(header, packed, std::min(size, sizeof header));
     if (std::memcmp(header + 2, "-lh5-", 5) != 0) return false;
 
     // From here on every outcome replaces the old output (step 5).

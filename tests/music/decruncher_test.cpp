@@ -12,11 +12,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -229,6 +232,7 @@ struct Sample {
     const char* name;
     std::function<Bytes()> make;
 };
+void PrintTo(const Sample& s, std::ostream* os) { *os << s.name; }
 
 const Sample kJlhaSamples[] = {
     {"Tiny24", [] { const char* s = "abcabcabcabcabcabcabcabc"; return Bytes(s, s + 24); }},
@@ -712,6 +716,234 @@ TEST(Decruncher, BrokenLevel1ExtensionHeadersAreRefused) {
     const uint32_t packed = Le32(good.data() + 7) + 5;
     for (int k = 0; k < 4; ++k) a[7 + k] = uint8_t(packed >> (8 * k));
     EXPECT_TRUE(Unpacks(d, a, data));
+}
+
+// ---- The spec's algorithm, literally --------------------------------------------------
+
+// Part 4.1's decoder written as the spec states it: a 16-bit bit buffer filled a byte at
+// a time, make_table with its start/weight arrays, the chunk loop with the pending copy.
+// It carries the same mends as CYmDecruncher (32-bit code-space check, lengths <= 16,
+// counts and one-symbol values within the code, zero runs within the lengths, refusal
+// of streams consumed past their end), so that the two must agree on every input; it is
+// slow and only as safe as those mends make it, which is enough for a test.
+class SpecDecoder {
+public:
+    bool Run(const uint8_t* data, size_t avail, size_t unpacked, Bytes& out) {
+        in_ = data;
+        avail_ = avail;
+        FillBuf(16);
+        out.clear();
+        for (size_t rem = unpacked; rem > 0;) {
+            const unsigned n = unsigned(std::min<size_t>(rem, 8192));
+            Decode(n);
+            if (err_ || Overrun()) return false;
+            out.insert(out.end(), win_, win_ + n);
+            rem -= n;
+        }
+        return !Overrun();
+    }
+
+private:
+    void FillBuf(int n) {
+        bitbuf_ = uint16_t(bitbuf_ << n);
+        while (n > bitcount_) {
+            n -= bitcount_;
+            bitbuf_ = uint16_t(bitbuf_ | subbitbuf_ << n);
+            if (pos_ < avail_) subbitbuf_ = in_[pos_++]; else { subbitbuf_ = 0; ++fill_; }
+            bitcount_ = 8;
+        }
+        bitcount_ -= n;
+        bitbuf_ = uint16_t(bitbuf_ | subbitbuf_ >> bitcount_);
+    }
+    unsigned GetBits(int n) { unsigned x = bitbuf_ >> (16 - n); FillBuf(n); return x; }
+    bool Overrun() const { return int64_t(8 * (pos_ + fill_)) - 16 - bitcount_ > int64_t(8 * avail_); }
+
+    void MakeTable(int nchar, const uint8_t* bitlen, int tablebits, uint16_t* table) {
+        uint32_t count[17] = {0}, weight[17], start[18];
+        for (int i = 0; i < nchar; i++) {
+            if (bitlen[i] > 16) { err_ = true; return; }
+            count[bitlen[i]]++;
+        }
+        start[1] = 0;
+        for (int i = 1; i <= 16; i++) start[i + 1] = start[i] + (count[i] << (16 - i));
+        if (start[17] != 65536) { err_ = true; return; }
+        const int jutbits = 16 - tablebits;
+        for (int i = 1; i <= tablebits; i++) { start[i] >>= jutbits; weight[i] = 1u << (tablebits - i); }
+        for (int i = tablebits + 1; i <= 16; i++) weight[i] = 1u << (16 - i);
+        unsigned i = start[tablebits + 1] >> jutbits;
+        while (i != (1u << tablebits)) table[i++] = 0;
+        int avail = nchar;
+        const unsigned mask = 1u << (15 - tablebits);
+        for (int ch = 0; ch < nchar; ch++) {
+            const int len = bitlen[ch];
+            if (len == 0) continue;
+            unsigned k = start[len];
+            const unsigned nextcode = k + weight[len];
+            if (len <= tablebits) {
+                for (unsigned j = k; j < nextcode; j++) table[j] = uint16_t(ch);
+            } else {
+                uint16_t* p = &table[k >> jutbits];
+                for (int n = len - tablebits; n > 0; --n) {
+                    if (*p == 0) { right_[avail] = left_[avail] = 0; *p = uint16_t(avail++); }
+                    p = (k & mask) ? &right_[*p] : &left_[*p];
+                    k <<= 1;
+                }
+                *p = uint16_t(ch);
+            }
+            start[len] = nextcode;
+        }
+    }
+    void ReadPtLen(int nn, int nbit, int special) {
+        const int n = int(GetBits(nbit));
+        if (n == 0) {
+            const unsigned c = GetBits(nbit);
+            if (int(c) >= nn) { err_ = true; return; }
+            std::fill(ptLen_, ptLen_ + nn, uint8_t(0));
+            std::fill(ptTable_, ptTable_ + 256, uint16_t(c));
+            return;
+        }
+        if (n > nn) { err_ = true; return; }
+        int i = 0;
+        while (i < n) {
+            unsigned c = bitbuf_ >> 13;
+            if (c == 7)
+                for (unsigned mask = 1u << 12; mask & bitbuf_; mask >>= 1) c++;
+            if (c > 16) { err_ = true; return; }
+            FillBuf(c < 7 ? 3 : int(c) - 3);
+            ptLen_[i++] = uint8_t(c);
+            if (i == special)
+                for (int m = int(GetBits(2)); m > 0; --m) ptLen_[i++] = 0;
+        }
+        while (i < nn) ptLen_[i++] = 0;
+        MakeTable(nn, ptLen_, 8, ptTable_);
+    }
+    void ReadCLen() {
+        const int n = int(GetBits(9));
+        if (n == 0) {
+            const unsigned c = GetBits(9);
+            if (c >= 510) { err_ = true; return; }
+            std::fill(cLen_, cLen_ + 510, uint8_t(0));
+            std::fill(cTable_, cTable_ + 4096, uint16_t(c));
+            return;
+        }
+        if (n > 510) { err_ = true; return; }
+        int i = 0;
+        while (i < n) {
+            unsigned c = ptTable_[bitbuf_ >> 8];
+            for (unsigned mask = 1u << 7; c >= 19; mask >>= 1) c = (bitbuf_ & mask) ? right_[c] : left_[c];
+            FillBuf(ptLen_[c]);
+            if (c <= 2) {
+                int run = c == 0 ? 1 : c == 1 ? int(GetBits(4)) + 3 : int(GetBits(9)) + 20;
+                if (i + run > 510) { err_ = true; return; }
+                while (run-- > 0) cLen_[i++] = 0;
+            } else {
+                cLen_[i++] = uint8_t(c - 2);
+            }
+        }
+        while (i < 510) cLen_[i++] = 0;
+        MakeTable(510, cLen_, 12, cTable_);
+    }
+    unsigned DecodeC() {
+        if (blocksize_ == 0) {
+            blocksize_ = uint16_t(GetBits(16));
+            ReadPtLen(19, 5, 3);
+            if (err_) return 0;
+            ReadCLen();
+            if (err_) return 0;
+            ReadPtLen(14, 4, -1);
+            if (err_) return 0;
+        }
+        blocksize_--;
+        unsigned j = cTable_[bitbuf_ >> 4];
+        for (unsigned mask = 1u << 3; j >= 510; mask >>= 1) j = (bitbuf_ & mask) ? right_[j] : left_[j];
+        FillBuf(cLen_[j]);
+        return j;
+    }
+    unsigned DecodeP() {
+        unsigned j = ptTable_[bitbuf_ >> 8];
+        for (unsigned mask = 1u << 7; j >= 14; mask >>= 1) j = (bitbuf_ & mask) ? right_[j] : left_[j];
+        FillBuf(ptLen_[j]);
+        if (j != 0) j = (1u << (j - 1)) + GetBits(int(j) - 1);
+        return j;
+    }
+    void Decode(unsigned n) {
+        unsigned r = 0;
+        while (--plen_ >= 0) {
+            win_[r] = win_[src_];
+            src_ = (src_ + 1) & 8191;
+            if (++r == n) return;
+        }
+        for (;;) {
+            const unsigned c = DecodeC();
+            if (err_) return;
+            if (c <= 255) {
+                win_[r] = uint8_t(c);
+                if (++r == n) return;
+            } else {
+                plen_ = int(c) - 253;
+                src_ = (r - DecodeP() - 1) & 8191;
+                while (--plen_ >= 0) {
+                    win_[r] = win_[src_];
+                    src_ = (src_ + 1) & 8191;
+                    if (++r == n) return;
+                }
+            }
+        }
+    }
+
+    const uint8_t* in_ = nullptr;
+    size_t avail_ = 0, pos_ = 0;
+    uint64_t fill_ = 0;
+    uint16_t bitbuf_ = 0, subbitbuf_ = 0;
+    int bitcount_ = 0;
+    bool err_ = false;
+    uint16_t blocksize_ = 0;
+    int plen_ = 0;
+    unsigned src_ = 0;
+    uint8_t cLen_[510] = {}, ptLen_[19] = {}, win_[8192] = {};
+    uint16_t cTable_[4096] = {}, ptTable_[256] = {}, left_[1019] = {}, right_[1019] = {};
+};
+
+TEST(Decruncher, DecodesMutatedStreamsExactlyAsTheSpecsAlgorithm) {
+    // The fast decoder (64-bit bit reader, one refill per symbol, block copies) and the
+    // spec's algorithm agree on success and on every output byte, also for corrupt
+    // streams that happen to form valid tables.
+    const std::vector<Bytes> datas = {sample::Text(5000, 51), sample::SongLike(20000, 52),
+                                      sample::Repetitive(30000), sample::Binary(4000, 53),
+                                      sample::Random(3000, 54), sample::Mixed(40000, 55)};
+    std::vector<Bytes> streams;
+    for (const Bytes& d : datas) streams.push_back(lh5::Compress(d.data(), d.size()));
+    sample::Rng rng(4711);
+    CYmDecruncher d;
+    int agreedOk = 0, agreedFail = 0;
+    for (int iter = 0; iter < 2500; ++iter) {
+        const size_t b = rng.Below(uint32_t(streams.size()));
+        Bytes s = streams[b];
+        uint32_t unpacked = uint32_t(datas[b].size());
+        const int kind = int(rng.Below(4));
+        for (int e = 1 + int(rng.Below(6)); e > 0; --e) {
+            if (kind == 0) s[rng.Below(uint32_t(s.size()))] ^= uint8_t(1u << rng.Below(8));
+            else if (kind == 1) s[rng.Below(uint32_t(s.size()))] = uint8_t(rng.Next());
+            else if (kind == 2) unpacked = rng.Below(100000);
+            else { s = sample::Random(1 + rng.Below(2000), rng.Next()); unpacked = rng.Below(50000); }
+        }
+        const Bytes archive = Archive(s, unpacked);
+        const bool fast = d.Decrunch(archive.data(), archive.size());
+        auto spec = std::make_unique<SpecDecoder>();
+        Bytes out;
+        const bool within = unpacked <= (uint64_t(s.size()) * 8 / 43) << 24;  // size bound
+        const bool slow = within && spec->Run(s.data(), s.size(), unpacked, out);
+        ASSERT_EQ(fast, slow) << "iteration " << iter;
+        if (fast) {
+            ASSERT_EQ(d.OutputSize(), out.size());
+            ASSERT_TRUE(std::equal(out.begin(), out.end(), d.Output())) << "iteration " << iter;
+            ++agreedOk;
+        } else {
+            ++agreedFail;
+        }
+    }
+    EXPECT_GT(agreedOk, 100);
+    EXPECT_GT(agreedFail, 100);
 }
 
 // ---- Mutated archives -------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -74,6 +75,7 @@ struct Sample {
     const char* name;
     std::function<Bytes()> make;
 };
+void PrintTo(const Sample& s, std::ostream* os) { *os << s.name; }
 
 // Literals with Fibonacci counts, shuffled: the most skewed distribution (the length
 // limit itself is tested directly below, on CodeLengths).
