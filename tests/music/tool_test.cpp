@@ -111,6 +111,10 @@ TEST_F(ToolTest, BadArgumentsAndMissingFilesGiveOneLineAndFailure) {
     ExpectFailure({"render", song, Path("o.wav"), "--volume"}, "--volume");
     ExpectFailure({"render", song, Path("no/such/dir/o.wav")}, "cannot create");
     ExpectFailure({"pack", Path("missing"), Path("out")}, "no such file");
+    if (fs::exists("/dev/full")) {   // a disk that is full: reported, and the device kept
+        ExpectFailure({"render", song, "/dev/full"}, "cannot write");
+        EXPECT_TRUE(fs::exists("/dev/full"));
+    }
 }
 
 TEST_F(ToolTest, BadSongsGiveOneLineAndFailure) {

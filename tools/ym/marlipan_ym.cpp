@@ -182,31 +182,44 @@ int Render(const std::vector<std::string>& args) {
 
     const uint64_t samples = uint64_t(std::llround(seconds * ym::kSampleRate));
     const uint64_t dataBytes = samples * 4;
-    std::vector<uint8_t> wav;
-    wav.reserve(size_t(44 + dataBytes));
-    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
-    PutLe(wav, uint32_t(36 + dataBytes), 4);
-    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    PutLe(wav, 16, 4);
-    PutLe(wav, 1, 2);                     // PCM
-    PutLe(wav, 2, 2);                     // stereo
-    PutLe(wav, ym::kSampleRate, 4);
-    PutLe(wav, ym::kSampleRate * 4, 4);   // bytes per second
-    PutLe(wav, 4, 2);                     // block alignment
-    PutLe(wav, 16, 2);                    // bits per sample
-    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-    PutLe(wav, uint32_t(dataBytes), 4);
+    std::vector<uint8_t> header;
+    header.insert(header.end(), {'R', 'I', 'F', 'F'});
+    PutLe(header, uint32_t(36 + dataBytes), 4);
+    header.insert(header.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    PutLe(header, 16, 4);
+    PutLe(header, 1, 2);                     // PCM
+    PutLe(header, 2, 2);                     // stereo
+    PutLe(header, ym::kSampleRate, 4);
+    PutLe(header, ym::kSampleRate * 4, 4);   // bytes per second
+    PutLe(header, 4, 2);                     // block alignment
+    PutLe(header, 16, 2);                    // bits per sample
+    header.insert(header.end(), {'d', 'a', 't', 'a'});
+    PutLe(header, uint32_t(dataBytes), 4);
 
+    // Streamed buffer by buffer: a long render never sits in memory whole.
+    std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+    if (!out) throw Failure(outPath + ": cannot create: " + std::strerror(errno));
+    out.write(reinterpret_cast<const char*>(header.data()), std::streamsize(header.size()));
+    std::vector<uint8_t> chunk;
+    chunk.reserve(ym::kBufferBytes);
     uint64_t written = 0;
-    for (int which = 0; written < samples; which ^= 1) {
+    for (int which = 0; written < samples && out; which ^= 1) {
         const uint32_t values = engine.FillBuffer(which);
         if (values == 0) break;   // cannot happen while looping; guards the loop
         const uint64_t take = std::min<uint64_t>(values / 2, samples - written);
         const int16_t* v = engine.BufferSamples(which);
-        for (uint64_t i = 0; i < take * 2; ++i) PutLe(wav, uint16_t(v[i]), 2);
+        chunk.clear();
+        for (uint64_t i = 0; i < take * 2; ++i) PutLe(chunk, uint16_t(v[i]), 2);
+        out.write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(chunk.size()));
         written += take;
     }
-    WriteFile(outPath, wav);
+    out.close();
+    if (!out || written < samples) {
+        // No half-written WAV left behind; never remove anything but a plain file.
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(outPath, ec)) std::filesystem::remove(outPath, ec);
+        throw Failure(outPath + ": cannot write");
+    }
     return 0;
 }
 
