@@ -54,6 +54,9 @@ public:
     // Stops playback and closes the device; does nothing unless the device is open.
     // Throws WaveOutError after the whole sequence has run if a step failed.
     void Stop();
+    // False again once a song that does not loop has played out and both buffers came
+    // back; the device is then closed by the next Stop, Play, LoadSong or the destructor,
+    // on the calling thread, never from the device's callback.
     bool Playing() const { return playing_.load(std::memory_order_acquire); }
 
     void SetVolume(int volume);   // 0..255, values outside are clamped
