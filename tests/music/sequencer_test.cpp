@@ -321,6 +321,43 @@ TEST(SequencerYm6, SidVoiceOnEitherEffectSlot) {
     }
 }
 
+TEST(SequencerYm6, DrumPlaysItsSamplesInOrderAcrossFramesAndThenStops) {
+    songwriter::Ym56 s;
+    s.attributes = 1 | 4;
+    std::vector<uint8_t> drum(300);
+    for (size_t i = 0; i < drum.size(); ++i) drum[i] = uint8_t(1 + i % 14);
+    s.drums = {drum};
+    Frame16 start = songwriter::Silent16();
+    start[7] = 0x00;                                    // everything on
+    songwriter::SetEffect2(start, 3, kDigiDrum, 1, 50); // C, 20 ticks a sample: 6000 ticks
+    start[10] = 0;                                      // drum 0
+    Frame16 later = songwriter::Silent16();
+    later[7] = 0x24;                                    // C's tone and noise stay off
+    later[10] = 9;                                      // ignored while the drum plays
+    s.frames = {start, later, later};
+    Rig rig(s.Build());
+    std::vector<int> r10;
+    uint64_t lastChange = 0;
+    while (rig.seq.FramesPlayed < 3 || rig.chip.TotalTicks() < 10500) {
+        rig.Fill(2);
+        if (rig.seq.FramesPlayed == 1) {
+            EXPECT_EQ(rig.chip.Register(7) & 0x24, 0x24);   // the drum took C from the mixer
+        }
+        const int v = rig.chip.Register(10);
+        if (r10.empty() || r10.back() != v) {
+            r10.push_back(v);
+            lastChange = rig.chip.TotalTicks();
+        }
+    }
+    // Samples 0..299 in order (consecutive ones always differ), the drum going on into
+    // the second frame, then frame 3's own volume once the drum has stopped.
+    ASSERT_GE(r10.size(), 301u);
+    for (size_t i = 0; i < 300; ++i) ASSERT_EQ(r10[i], drum[i]) << i;
+    EXPECT_EQ(r10[300], 9);
+    EXPECT_FALSE(rig.seq.Voice2.Active());
+    EXPECT_GE(lastChange, 10000u);
+}
+
 TEST(SequencerYm6, DrumNumberPastTheTablePlaysNothing) {
     songwriter::Ym56 s;
     s.attributes = 1 | 4;
