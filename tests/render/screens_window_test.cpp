@@ -1,0 +1,140 @@
+// The text screens as the main window feeds them: the finished picture on LevelComplete,
+// the pause's start values, the bursts of the effects timer and the Top 10 from the table.
+#include <gtest/gtest.h>
+
+#include "common/random.h"
+#include "render/text.h"
+#include "render/textscreens.h"
+#include "tests/game/windowfixture.h"
+#include "tests/render/pixels.h"
+
+namespace {
+
+const QRgb Yellow = qRgb(255, 255, 0), Silver = qRgb(192, 192, 192);
+
+class WindowScreens : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        Write("default.spx", MakeGamepack(1, 0, 3));  // 4 x 4, no clock, three levels
+    }
+    const QImage& Frame() const { return form->renderer.BackBuffer; }
+};
+
+}  // namespace
+
+// Pixels on the last column and row of the cells that are black: the grid lines of play.
+int GridLinePixels(const QImage& frame, const Board& board) {
+    int black = 0;
+    for (int i = 0; i < board.BoardCols * board.BoardRows; ++i) {
+        const QRect cell = CellRect(board, i);
+        for (int k = 0; k < cell.width(); ++k) {
+            black += frame.pixel(cell.right(), cell.top() + k) == qRgb(0, 0, 0);
+            black += frame.pixel(cell.left() + k, cell.bottom()) == qRgb(0, 0, 0);
+        }
+    }
+    return black;
+}
+
+TEST_F(WindowScreens, LevelCompleteFillsTheGapWithItsPieceAndKeepsIt) {
+    TForm1& form = Start();
+    const int n = 4;
+    Board& board = form.flow.board;
+    board.SolveBoardNow();
+    board.TileGrid[n - 1][n - 1] = board.EmptyMarker();  // solved by play: the gap is last
+    form.DrawFrame();
+    const QRect last = CellRect(board, n * n - 1);
+    EXPECT_EQ(Frame().pixel(last.center()), qRgb(255, 255, 255)) << "playing: the gap is white";
+    EXPECT_GT(GridLinePixels(Frame(), board), 0);
+    ASSERT_TRUE(form.flow.CheckSolved());
+    for (int frame = 0; frame < 2; ++frame) {
+        form.DrawFrame();
+        EXPECT_EQ(board.TileGrid[n - 1][n - 1], n * n - 1);
+        EXPECT_TRUE(testutil::Near(Frame().pixel(last.center()), testutil::BlockColour(n - 1, n - 1)));
+        EXPECT_EQ(GridLinePixels(Frame(), board), 0) << "the tiles join without lines";
+    }
+    // The next level replaces the grid.
+    form.PaintBox1MouseDown(1, 1);
+    EXPECT_EQ(form.flow.LevelIndex, 1);
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    int gaps = 0;
+    for (int c = 0; c < n; ++c)
+        for (int r = 0; r < n; ++r) gaps += board.TileGrid[c][r] == board.EmptyMarker();
+    EXPECT_EQ(gaps, 1);
+}
+
+TEST_F(WindowScreens, EachPauseRestartsTheScrollerButNotThePicture) {
+    TForm1& form = Start();
+    form.Pause.PreviewX = 20;
+    form.Pause.PreviewY = 7;
+    form.Pause.ScrollerPos = 99;
+    ProgramRandom().Seed(31);
+    Random twin;
+    twin.Seed(31);
+    form.Pause1->trigger();
+    ASSERT_EQ(form.flow.State, ScreenState::Paused);
+    EXPECT_EQ(form.Pause.ScrollerPos, 0);
+    EXPECT_EQ(form.Pause.PreviewBackX, twin.Next(2) == 1);
+    EXPECT_EQ(form.Pause.PreviewBackY, twin.Next(2) == 1);
+    for (int i = 0; i < 5; ++i) form.DrawFrame();
+    EXPECT_EQ(form.Pause.ScrollerPos, 5);
+    const int x = form.Pause.PreviewX, y = form.Pause.PreviewY;
+    EXPECT_EQ(std::abs(x - 20), 5);
+    form.Pause1->trigger();
+    ASSERT_EQ(form.flow.State, ScreenState::Playing);
+    form.DrawFrame();
+    EXPECT_EQ(form.Pause.PreviewX, x) << "frozen while playing";
+    form.Pause1->trigger();
+    EXPECT_EQ(form.Pause.ScrollerPos, 0);
+    EXPECT_EQ(form.Pause.PreviewX, x);
+    EXPECT_EQ(form.Pause.PreviewY, y);
+    form.DrawFrame();
+    EXPECT_EQ(std::abs(form.Pause.PreviewX - x), 1) << "the second pause goes on from there";
+}
+
+TEST_F(WindowScreens, ScrollerTellsTheGamepackAndTheLevel) {
+    TForm1& form = Start();
+    form.Pause1->trigger();
+    const int W = Frame().width(), H = Frame().height();
+    form.Pause.ScrollerPos = 399;  // the next frame draws the text at x = W - 400
+    form.DrawFrame();
+    const QString text = ScrollerText({"Test pack", "Level 1", 0, 3, "1.10"});
+    const QRect band(0, H - 40, W, 40);
+    EXPECT_EQ(pixels::Extent(Frame(), band, Yellow),
+              pixels::InkBox(Frame().size(), ArialFont(12, true), W - 400, H - 40, text));
+}
+
+TEST_F(WindowScreens, EffectsTimerBurstsOnlyOnTheAnimatedScreens) {
+    TForm1& form = Start();
+    for (int i = 0; i < 10; ++i) form.Timer2Timer();
+    EXPECT_EQ(form.Particles->GroupsInUse(), 0) << "Playing";
+    form.flow.State = ScreenState::LevelComplete;
+    form.Timer2Timer();
+    form.flow.State = ScreenState::Loading;
+    form.Timer2Timer();
+    EXPECT_EQ(form.Particles->GroupsInUse(), 0);
+    form.flow.State = ScreenState::Playing;
+    form.op101->trigger();
+    ASSERT_EQ(form.flow.State, ScreenState::TopTen);
+    form.Timer2Timer();
+    EXPECT_GE(form.Particles->GroupsInUse(), 1);
+    EXPECT_EQ(form.Timer2->interval(), 300);
+    EXPECT_TRUE(form.Timer2->isActive());
+}
+
+TEST_F(WindowScreens, TopTenShowsTheWindowsTable) {
+    TForm1& form = Start();
+    form.RecordResult(42, 17);
+    form.op101->trigger();  // opened from the menu: no highlight
+    ASSERT_EQ(form.flow.State, ScreenState::TopTen);
+    form.DrawFrame();
+    const int W = Frame().width(), H = Frame().height();
+    const int y = H / 20 * 4 + 20, moves = W - W / 5, time = W / 2 + 20;
+    const QFont font = ArialFont(11);
+    EXPECT_EQ(pixels::Extent(Frame(), QRect(moves, y, W - moves, 20), Silver),
+              pixels::InkBox(Frame().size(), font, moves, y, "42"));
+    EXPECT_EQ(pixels::Extent(Frame(), QRect(time, y, moves - time, 20), Silver),
+              pixels::InkBox(Frame().size(), font, time, y, "0:17"));
+    EXPECT_TRUE(pixels::Extent(Frame(), Frame().rect(), Yellow).top() < H / 20 * 4)
+        << "yellow only in the title";
+}
