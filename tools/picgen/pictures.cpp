@@ -1595,6 +1595,542 @@ void snowman(QImage& img) {
     for (int i = 0; i < 40; ++i) p.drawEllipse(QPointF(rnd.range(0, 512), rnd.range(0, 512)), 4, 4);
 }
 
+void parrot(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512), {{0, QColor(120, 220, 200)}, {1, QColor(20, 110, 90)}});
+    // Jungle leaves around the edges, each a different green.
+    auto leaf = [&](QPointF base, double angle, double len, QColor colour) {
+        p.save();
+        p.translate(base);
+        p.rotate(angle);
+        QPainterPath l;
+        l.moveTo(0, 0);
+        l.quadTo(len * 0.5, -len * 0.28, len, 0);
+        l.quadTo(len * 0.5, len * 0.28, 0, 0);
+        p.setPen(ink(4, QColor(10, 60, 30)));
+        p.setBrush(colour);
+        p.drawPath(l);
+        p.drawLine(QPointF(0, 0), QPointF(len * 0.9, 0));
+        p.restore();
+    };
+    leaf(QPointF(0, 40), 20, 200, QColor(60, 170, 60));
+    leaf(QPointF(0, 200), -10, 170, QColor(90, 200, 80));
+    leaf(QPointF(0, 420), -40, 190, QColor(40, 140, 70));
+    leaf(QPointF(512, 80), 160, 190, QColor(110, 190, 50));
+    leaf(QPointF(512, 300), 200, 170, QColor(50, 160, 100));
+    leaf(QPointF(512, 470), 215, 200, QColor(80, 180, 60));
+    flower(p, QPointF(90, 300), 26, QColor(250, 60, 120));
+    flower(p, QPointF(440, 210), 22, QColor(255, 140, 30));
+    // Vines hanging from the top.
+    for (const auto& [x, len] : {std::pair{300.0, 120.0}, std::pair{350.0, 70.0}, std::pair{400.0, 150.0}}) {
+        p.setPen(ink(6, QColor(60, 110, 40)));
+        p.drawLine(QPointF(x, 0), QPointF(x, len));
+        p.setPen(ink(3, QColor(20, 60, 20)));
+        p.setBrush(QColor(120, 200, 60));
+        for (double y = 20; y < len; y += 30) p.drawEllipse(QPointF(x + (int(y) % 60 ? 10 : -10), y), 11, 7);
+    }
+    // Undergrowth along the bottom: ferns and flowers of many colours.
+    const QColor blooms[] = {QColor(250, 220, 40), QColor(250, 90, 170), QColor(120, 80, 230),
+                             QColor(255, 255, 255), QColor(255, 120, 40), QColor(80, 200, 250)};
+    for (int i = 0; i < 6; ++i) {
+        const double x = 20 + i * 90;
+        p.setPen(ink(4, QColor(20, 70, 30)));
+        p.setBrush(QColor(30 + i * 12, 120 + i * 10, 50));
+        p.drawPath(polygon({{x - 30, 512}, {x - 6, 440 - (i % 3) * 12}, {x + 30, 512}}));
+        flower(p, QPointF(x + 10, 470 - (i % 2) * 16), 15, blooms[i]);
+    }
+    // Branch.
+    p.setPen(ink(6));
+    p.setBrush(QColor(130, 80, 40));
+    p.drawPath(polygon({{0, 380}, {512, 320}, {512, 350}, {0, 412}}));
+    // Tail feathers hanging below the branch.
+    p.setPen(ink(5));
+    p.setBrush(QColor(220, 30, 40));
+    p.drawPath(polygon({{236, 350}, {200, 512}, {240, 512}, {262, 350}}));
+    p.setBrush(QColor(40, 100, 220));
+    p.drawPath(polygon({{262, 350}, {250, 512}, {290, 512}, {284, 350}}));
+    // Body.
+    QRadialGradient bg(QPointF(230, 220), 150);
+    bg.setColorAt(0, QColor(255, 90, 70));
+    bg.setColorAt(1, QColor(200, 20, 30));
+    p.setBrush(bg);
+    p.drawEllipse(QPointF(256, 250), 85, 125);
+    // Wing: yellow, green and blue bands.
+    QPainterPath wing;
+    wing.moveTo(290, 180);
+    wing.cubicTo(370, 210, 360, 330, 300, 380);
+    wing.cubicTo(280, 320, 270, 240, 290, 180);
+    p.save();
+    p.setClipPath(wing);
+    p.fillRect(QRectF(250, 150, 150, 80), QColor(255, 210, 30));
+    p.fillRect(QRectF(250, 230, 150, 60), QColor(60, 180, 70));
+    p.fillRect(QRectF(250, 290, 150, 100), QColor(40, 100, 220));
+    p.restore();
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(wing);
+    // Head with the white face patch, eye and hooked beak.
+    p.setBrush(QColor(220, 30, 40));
+    p.drawEllipse(QPointF(240, 130), 62, 58);
+    p.setBrush(QColor(250, 245, 235));
+    p.drawEllipse(QPointF(222, 130), 30, 26);
+    p.setBrush(QColor(255, 230, 80));
+    p.drawEllipse(QPointF(222, 126), 12, 12);
+    p.setBrush(kInk);
+    p.drawEllipse(QPointF(222, 126), 6, 6);
+    QPainterPath beak;
+    beak.moveTo(192, 120);
+    beak.cubicTo(150, 110, 140, 160, 168, 180);
+    beak.cubicTo(170, 160, 180, 150, 196, 150);
+    beak.closeSubpath();
+    p.setBrush(QColor(50, 45, 50));
+    p.drawPath(beak);
+    // Feet on the branch.
+    p.setPen(ink(8, QColor(70, 60, 60)));
+    p.drawLine(QPointF(230, 368), QPointF(226, 392));
+    p.drawLine(QPointF(276, 364), QPointF(280, 388));
+}
+
+void pumpkin(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512), {{0, QColor(30, 10, 60)}, {0.7, QColor(110, 40, 120)}, {1, QColor(60, 30, 50)}});
+    stars(p, 13, 50, QRectF(0, 0, 512, 260));
+    // Spider web in the top left corner, with its spider.
+    p.setPen(ink(3, QColor(220, 220, 235)));
+    p.setBrush(Qt::NoBrush);
+    for (int k = 0; k <= 5; ++k) {
+        const double a = kPi / 2 * k / 5;
+        p.drawLine(QPointF(0, 0), QPointF(std::cos(a) * 190, std::sin(a) * 190));
+    }
+    for (int ring = 1; ring <= 4; ++ring) {
+        QPainterPath web;
+        for (int k = 0; k <= 5; ++k) {
+            const double a = kPi / 2 * k / 5;
+            const QPointF pt(std::cos(a) * ring * 42, std::sin(a) * ring * 42);
+            if (k == 0) web.moveTo(pt); else web.lineTo(pt);
+        }
+        p.drawPath(web);
+    }
+    p.drawLine(QPointF(120, 90), QPointF(120, 150));
+    p.setPen(ink(3));
+    p.setBrush(QColor(20, 15, 25));
+    p.drawEllipse(QPointF(120, 160), 12, 14);
+    // Big twinkling stars.
+    const QPointF bigStars[] = {{230, 40}, {290, 140}, {180, 230}, {470, 240}};
+    for (const QPointF c : bigStars) {
+        QPainterPath star;
+        for (int i = 0; i < 10; ++i) {
+            const double a = kPi * i / 5 - kPi / 2;
+            const double r = i % 2 ? 8 : 20;
+            const QPointF pt(c.x() + std::cos(a) * r, c.y() + std::sin(a) * r);
+            if (i == 0) star.moveTo(pt); else star.lineTo(pt);
+        }
+        star.closeSubpath();
+        p.setPen(ink(2, QColor(200, 150, 20)));
+        p.setBrush(QColor(255, 230, 90));
+        p.drawPath(star);
+    }
+    // Moon with bats.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 240, 180));
+    p.drawEllipse(QPointF(400, 100), 70, 70);
+    p.setBrush(QColor(230, 210, 150));
+    p.drawEllipse(QPointF(380, 80), 12, 12);
+    p.drawEllipse(QPointF(420, 125), 9, 9);
+    auto bat = [&](QPointF c, double s) {
+        p.setPen(ink(2));
+        p.setBrush(QColor(20, 15, 25));
+        QPainterPath b;
+        b.moveTo(c.x(), c.y());
+        b.quadTo(c.x() - 14 * s, c.y() - 16 * s, c.x() - 34 * s, c.y() - 6 * s);
+        b.quadTo(c.x() - 24 * s, c.y() + 2 * s, c.x() - 20 * s, c.y() + 10 * s);
+        b.quadTo(c.x() - 10 * s, c.y() + 2 * s, c.x(), c.y() + 8 * s);
+        b.quadTo(c.x() + 10 * s, c.y() + 2 * s, c.x() + 20 * s, c.y() + 10 * s);
+        b.quadTo(c.x() + 24 * s, c.y() + 2 * s, c.x() + 34 * s, c.y() - 6 * s);
+        b.quadTo(c.x() + 14 * s, c.y() - 16 * s, c.x(), c.y());
+        p.drawPath(b);
+    };
+    bat(QPointF(330, 60), 1.0);
+    bat(QPointF(460, 190), 0.8);
+    bat(QPointF(150, 120), 1.2);
+    // Little ghost.
+    p.setPen(ink(4));
+    p.setBrush(QColor(245, 245, 255));
+    QPainterPath ghost;
+    ghost.moveTo(40, 260);
+    ghost.lineTo(40, 200);
+    ghost.arcTo(QRectF(40, 160, 80, 80), 180, -180);
+    ghost.lineTo(120, 260);
+    ghost.lineTo(107, 248);
+    ghost.lineTo(93, 260);
+    ghost.lineTo(80, 248);
+    ghost.lineTo(67, 260);
+    ghost.lineTo(53, 248);
+    ghost.closeSubpath();
+    p.drawPath(ghost);
+    p.setBrush(kInk);
+    p.drawEllipse(QPointF(66, 200), 6, 8);
+    p.drawEllipse(QPointF(94, 200), 6, 8);
+    // Ground.
+    p.setPen(ink(4, QColor(20, 50, 20)));
+    p.setBrush(QColor(50, 90, 40));
+    QPainterPath ground;
+    ground.moveTo(0, 430);
+    ground.quadTo(256, 390, 512, 440);
+    ground.lineTo(512, 512);
+    ground.lineTo(0, 512);
+    ground.closeSubpath();
+    p.drawPath(ground);
+    // Pumpkin: ribbed body, stem, glowing face.
+    p.setPen(ink(6, QColor(120, 50, 0)));
+    const QColor ribs[] = {QColor(230, 110, 10), QColor(250, 140, 30), QColor(240, 125, 20)};
+    const double xs[] = {150, 362, 200, 312, 256};
+    const double ws[] = {110, 110, 110, 110, 100};
+    for (int i = 0; i < 5; ++i) {
+        QRadialGradient g(QPointF(xs[i] - 20, 300), 160);
+        g.setColorAt(0, ribs[i % 3].lighter(120));
+        g.setColorAt(1, ribs[i % 3].darker(130));
+        p.setBrush(g);
+        p.drawEllipse(QPointF(xs[i], 330), ws[i], 130);
+    }
+    p.setPen(ink(5));
+    p.setBrush(QColor(60, 120, 40));
+    p.drawPath(polygon({{240, 210}, {236, 160}, {262, 150}, {272, 210}}));
+    QRadialGradient glow(QPointF(256, 330), 140);
+    glow.setColorAt(0, QColor(255, 255, 180));
+    glow.setColorAt(1, QColor(255, 180, 20));
+    p.setPen(ink(5, QColor(90, 30, 0)));
+    p.setBrush(glow);
+    p.drawPath(polygon({{170, 300}, {200, 250}, {230, 300}}));
+    p.drawPath(polygon({{282, 300}, {312, 250}, {342, 300}}));
+    p.drawPath(polygon({{240, 340}, {256, 310}, {272, 340}}));
+    p.drawPath(polygon({{160, 360}, {200, 372}, {222, 360}, {244, 385}, {268, 360}, {290, 385}, {312, 360}, {352, 360},
+                        {330, 420}, {290, 412}, {268, 432}, {244, 412}, {222, 432}, {190, 412}}));
+    // Sweets in the grass.
+    const QColor candy[] = {QColor(250, 60, 80), QColor(80, 200, 250), QColor(250, 230, 60), QColor(140, 230, 90)};
+    for (int i = 0; i < 6; ++i) {
+        const QPointF c(40 + i * 86, 480 + (i % 2) * 10);
+        p.setPen(ink(3));
+        p.setBrush(candy[i % 4]);
+        p.drawPath(polygon({{c.x() - 22, c.y() - 10}, {c.x() - 12, c.y()}, {c.x() - 22, c.y() + 10}}));
+        p.drawPath(polygon({{c.x() + 22, c.y() - 10}, {c.x() + 12, c.y()}, {c.x() + 22, c.y() + 10}}));
+        p.drawEllipse(c, 13, 11);
+    }
+}
+
+void sundae(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Pastel sunburst, each ray its own hue, so the background differs all around.
+    for (int i = 0; i < 40; ++i) {
+        const double a0 = 2 * kPi * i / 40, a1 = 2 * kPi * (i + 1) / 40;
+        const QPointF c(256, 200);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor::fromHsv(i * 9, i % 2 ? 60 : 130, 255));
+        p.drawPath(polygon({c, {c.x() + std::cos(a0) * 600, c.y() + std::sin(a0) * 600},
+                            {c.x() + std::cos(a1) * 600, c.y() + std::sin(a1) * 600}}));
+    }
+    // Table.
+    p.fillRect(QRectF(0, 430, 512, 82), QColor(150, 90, 50));
+    p.setPen(ink(4, QColor(90, 50, 20)));
+    p.drawLine(QPointF(0, 430), QPointF(512, 430));
+    for (int x = 40; x < 512; x += 120) p.drawLine(QPointF(x, 445), QPointF(x + 60, 445));
+    // A spoon, a napkin and spare cherries on the table.
+    p.setPen(ink(4));
+    p.setBrush(QColor(210, 215, 225));
+    p.drawEllipse(QPointF(40, 478), 26, 14);
+    p.drawRoundedRect(QRectF(62, 472, 100, 12), 6, 6);
+    p.setBrush(QColor(120, 200, 250));
+    p.drawPath(polygon({{400, 500}, {430, 452}, {500, 460}, {480, 506}}));
+    p.setBrush(QColor(210, 20, 40));
+    p.drawEllipse(QPointF(196, 486), 12, 12);
+    p.drawEllipse(QPointF(224, 492), 12, 12);
+    // Glass.
+    p.setPen(ink(6, QColor(90, 120, 160)));
+    p.setBrush(QColor(220, 240, 255, 200));
+    QPainterPath glass;
+    glass.moveTo(120, 250);
+    glass.lineTo(392, 250);
+    glass.quadTo(380, 360, 286, 380);
+    glass.lineTo(276, 420);
+    glass.lineTo(340, 440);
+    glass.lineTo(172, 440);
+    glass.lineTo(236, 420);
+    glass.lineTo(226, 380);
+    glass.quadTo(132, 360, 120, 250);
+    p.drawPath(glass);
+    // Sauce in the glass.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(200, 40, 80));
+    p.drawPath(polygon({{135, 300}, {377, 300}, {350, 350}, {162, 350}}));
+    // Scoops.
+    auto scoop = [&](QPointF c, double r, QColor colour) {
+        p.setPen(ink(5));
+        QRadialGradient g(QPointF(c.x() - r * 0.3, c.y() - r * 0.4), r * 1.2);
+        g.setColorAt(0, colour.lighter(130));
+        g.setColorAt(1, colour);
+        p.setBrush(g);
+        p.drawEllipse(c, r, r * 0.85);
+    };
+    scoop(QPointF(180, 240), 70, QColor(250, 150, 190));
+    scoop(QPointF(332, 240), 70, QColor(140, 85, 50));
+    scoop(QPointF(256, 170), 74, QColor(255, 240, 200));
+    // Whipped cream swirl and cherry.
+    p.setPen(ink(5));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(256, 110), 56, 26);
+    p.drawEllipse(QPointF(256, 88), 40, 20);
+    p.drawEllipse(QPointF(256, 70), 24, 14);
+    p.setPen(ink(5));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath stalk;
+    stalk.moveTo(256, 44);
+    stalk.quadTo(270, 10, 300, 6);
+    p.drawPath(stalk);
+    QRadialGradient cg(QPointF(248, 40), 26);
+    cg.setColorAt(0, QColor(255, 120, 120));
+    cg.setColorAt(1, QColor(200, 0, 20));
+    p.setBrush(cg);
+    p.drawEllipse(QPointF(256, 48), 22, 20);
+    // Wafer and straw.
+    p.setBrush(QColor(240, 200, 120));
+    p.drawPath(polygon({{360, 200}, {450, 60}, {470, 74}, {384, 214}}));
+    p.setPen(ink(2, QColor(180, 130, 60)));
+    for (int i = 1; i < 6; ++i) p.drawLine(QPointF(360 + i * 16, 200 - i * 25), QPointF(384 + i * 16, 214 - i * 25));
+    p.setPen(ink(5));
+    p.setBrush(QColor(80, 180, 250));
+    p.drawPath(polygon({{150, 200}, {70, 40}, {86, 32}, {166, 192}}));
+    // Sprinkles on the scoops.
+    Scatter rnd(17);
+    const QColor sprinkle[] = {QColor(255, 60, 60), QColor(60, 200, 255), QColor(255, 220, 40), QColor(120, 220, 90)};
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 36; ++i) {
+        p.setBrush(sprinkle[i % 4]);
+        const QPointF c(rnd.range(130, 390), rnd.range(140, 280));
+        p.drawRoundedRect(QRectF(c.x(), c.y(), 10, 4), 2, 2);
+    }
+}
+
+void volcano(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 330), {{0, QColor(250, 120, 60)}, {0.6, QColor(255, 200, 120)}, {1, QColor(255, 235, 190)}});
+    sun(p, QPointF(440, 60), 36, 10);
+    cloud(p, 330, 140, 0.55, QColor(255, 245, 235));
+    cloud(p, -10, 230, 0.6, QColor(255, 245, 235));
+    p.setPen(ink(4));
+    p.setBrush(Qt::NoBrush);
+    for (const QPointF g : {QPointF(470, 210), QPointF(440, 240), QPointF(60, 170)}) {
+        QPainterPath w;
+        w.moveTo(g.x() - 16, g.y() - 6);
+        w.quadTo(g.x() - 7, g.y() - 12, g.x(), g.y());
+        w.quadTo(g.x() + 7, g.y() - 12, g.x() + 16, g.y() - 6);
+        p.drawPath(w);
+    }
+    // Smoke plume.
+    p.setPen(ink(4, QColor(90, 80, 90)));
+    const QPointF puffs[] = {{250, 120}, {220, 80}, {180, 50}, {120, 40}, {60, 60}};
+    for (int i = 0; i < 5; ++i) {
+        p.setBrush(QColor(140 - i * 8, 130 - i * 8, 140 - i * 8));
+        p.drawEllipse(puffs[i], 40 + i * 6, 30 + i * 4);
+    }
+    // Sea.
+    verticalGradient(p, QRectF(0, 330, 512, 182), {{0, QColor(40, 160, 200)}, {1, QColor(10, 60, 130)}});
+    p.setPen(ink(4, QColor(220, 245, 255)));
+    p.setBrush(Qt::NoBrush);
+    for (int row = 0; row < 4; ++row) {
+        for (double x = (row % 2) * 40; x < 512; x += 110) {
+            QPainterPath w;
+            const double y = 400 + row * 30;
+            w.moveTo(x, y);
+            w.quadTo(x + 20, y - 10, x + 40, y);
+            p.drawPath(w);
+        }
+    }
+    // Mountain with lava.
+    p.setPen(ink(6));
+    QLinearGradient mg(QPointF(0, 150), QPointF(0, 360));
+    mg.setColorAt(0, QColor(110, 70, 60));
+    mg.setColorAt(1, QColor(70, 50, 45));
+    p.setBrush(mg);
+    p.drawPath(polygon({{60, 360}, {210, 160}, {300, 160}, {460, 360}}));
+    p.setPen(ink(4, QColor(200, 40, 0)));
+    QLinearGradient lava(QPointF(0, 160), QPointF(0, 330));
+    lava.setColorAt(0, QColor(255, 240, 80));
+    lava.setColorAt(1, QColor(240, 60, 10));
+    p.setBrush(lava);
+    p.drawPath(polygon({{215, 162}, {295, 162}, {282, 200}, {300, 260}, {276, 230}, {262, 320}, {246, 230}, {220, 280}, {230, 200}}));
+    p.setBrush(QColor(255, 200, 40));
+    p.drawEllipse(QPointF(200, 130), 10, 14);
+    p.drawEllipse(QPointF(300, 110), 8, 12);
+    p.drawEllipse(QPointF(260, 90), 9, 13);
+    // Green slopes and beach.
+    p.setPen(ink(5));
+    p.setBrush(QColor(70, 160, 70));
+    p.drawPath(polygon({{40, 372}, {120, 300}, {180, 320}, {230, 360}, {300, 350}, {380, 300}, {480, 372}}));
+    p.setBrush(QColor(245, 220, 150));
+    p.drawEllipse(QPointF(256, 380), 230, 22);
+    // Palm trees.
+    auto palm = [&](double x, double lean) {
+        p.setPen(ink(10, QColor(120, 80, 40)));
+        QPainterPath trunk;
+        trunk.moveTo(x, 382);
+        trunk.quadTo(x + lean * 0.3, 330, x + lean, 300);
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(trunk);
+        p.setPen(ink(4, QColor(20, 80, 30)));
+        p.setBrush(QColor(40, 160, 60));
+        for (int k = 0; k < 5; ++k) {
+            const double a = kPi * (1.1 + k * 0.2);
+            const QPointF top(x + lean, 300);
+            const QPointF tip(top.x() + std::cos(a) * 60, top.y() + std::sin(a) * 40 + 20);
+            p.drawPath(polygon({top, QPointF((top.x() + tip.x()) / 2, (top.y() + tip.y()) / 2 - 14), tip,
+                                QPointF((top.x() + tip.x()) / 2, (top.y() + tip.y()) / 2 + 4)}));
+        }
+    };
+    palm(80, -20);
+    palm(430, 24);
+    // A little boat.
+    p.setPen(ink(4));
+    p.setBrush(QColor(230, 60, 50));
+    p.drawPath(polygon({{330, 460}, {420, 460}, {405, 482}, {345, 482}}));
+    p.setBrush(Qt::white);
+    p.drawPath(polygon({{372, 456}, {372, 404}, {410, 456}}));
+}
+
+void submarine(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512), {{0, QColor(40, 170, 210)}, {1, QColor(10, 40, 90)}});
+    // Sea bed with rocks and a chest.
+    p.setPen(ink(4, QColor(120, 90, 50)));
+    p.setBrush(QColor(210, 180, 120));
+    QPainterPath bed;
+    bed.moveTo(0, 450);
+    bed.quadTo(256, 420, 512, 460);
+    bed.lineTo(512, 512);
+    bed.lineTo(0, 512);
+    bed.closeSubpath();
+    p.drawPath(bed);
+    p.setPen(ink(4));
+    p.setBrush(QColor(110, 110, 130));
+    p.drawEllipse(QPointF(420, 455), 50, 30);
+    p.drawEllipse(QPointF(470, 470), 36, 24);
+    p.setBrush(QColor(150, 90, 40));
+    p.drawRect(QRectF(300, 440, 70, 44));
+    p.setBrush(QColor(120, 70, 30));
+    p.drawChord(QRectF(300, 420, 70, 40), 0, 180 * 16);
+    p.setBrush(QColor(250, 210, 40));
+    p.drawRect(QRectF(328, 446, 14, 14));
+    // Seaweed of different greens rising from the bed.
+    p.setBrush(Qt::NoBrush);
+    const QColor weeds[] = {QColor(40, 160, 70), QColor(90, 190, 60), QColor(30, 120, 90)};
+    const double weedX[] = {200, 265, 390};
+    for (int k = 0; k < 3; ++k) {
+        p.setPen(ink(12, weeds[k]));
+        QPainterPath w;
+        w.moveTo(weedX[k], 450);
+        w.cubicTo(weedX[k] - 30, 410, weedX[k] + 30, 380, weedX[k] - 5 + k * 5, 330 + k * 10);
+        p.drawPath(w);
+    }
+    // Starfish.
+    QPainterPath starfish;
+    for (int i = 0; i < 10; ++i) {
+        const double a = kPi * i / 5 - kPi / 2;
+        const double r = i % 2 ? 9 : 24;
+        const QPointF pt(235 + std::cos(a) * r, 470 + std::sin(a) * r);
+        if (i == 0) starfish.moveTo(pt); else starfish.lineTo(pt);
+    }
+    starfish.closeSubpath();
+    p.setPen(ink(3));
+    p.setBrush(QColor(250, 110, 60));
+    p.drawPath(starfish);
+    // An anchor on its chain at the right.
+    p.setPen(ink(4, QColor(60, 60, 70)));
+    p.setBrush(Qt::NoBrush);
+    for (double y = 230; y < 330; y += 16) p.drawEllipse(QPointF(478, y), 5, 8);
+    p.setPen(ink(8, QColor(70, 70, 85)));
+    p.drawLine(QPointF(478, 330), QPointF(478, 410));
+    p.drawLine(QPointF(460, 350), QPointF(496, 350));
+    p.drawArc(QRectF(446, 370, 64, 50), 180 * 16, 180 * 16);
+    // Octopus in the lower left.
+    p.setPen(ink(5));
+    p.setBrush(QColor(170, 80, 200));
+    for (int k = 0; k < 5; ++k) {
+        QPainterPath arm;
+        const double x = 50 + k * 22;
+        arm.moveTo(x, 400);
+        arm.cubicTo(x - 20, 440, x + 20, 460, x - 6 + (k % 2) * 12, 490);
+        QPen armPen = ink(14, QColor(170, 80, 200));
+        p.setPen(armPen);
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(arm);
+    }
+    p.setPen(ink(5));
+    p.setBrush(QColor(190, 100, 220));
+    p.drawEllipse(QPointF(95, 370), 62, 50);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(75, 365), 12, 14);
+    p.drawEllipse(QPointF(115, 365), 12, 14);
+    p.setBrush(kInk);
+    p.drawEllipse(QPointF(77, 368), 5, 6);
+    p.drawEllipse(QPointF(117, 368), 5, 6);
+    // Jellyfish in the upper right.
+    p.setPen(ink(4));
+    p.setBrush(QColor(255, 150, 200, 220));
+    p.drawChord(QRectF(380, 40, 100, 80), 0, 180 * 16);
+    p.setPen(ink(4, QColor(255, 150, 200)));
+    for (int k = 0; k < 4; ++k) {
+        QPainterPath t;
+        const double x = 395 + k * 23;
+        t.moveTo(x, 80);
+        t.cubicTo(x - 10, 110, x + 10, 130, x, 160);
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(t);
+    }
+    // Submarine.
+    p.setPen(ink(6));
+    p.setBrush(QColor(90, 90, 100));
+    p.drawRect(QRectF(250, 110, 14, 60));
+    p.drawRect(QRectF(250, 110, 44, 14));
+    QLinearGradient hull(QPointF(0, 180), QPointF(0, 330));
+    hull.setColorAt(0, QColor(255, 240, 100));
+    hull.setColorAt(0.5, QColor(250, 200, 30));
+    hull.setColorAt(1, QColor(200, 140, 10));
+    p.setBrush(hull);
+    p.drawRoundedRect(QRectF(200, 160, 110, 50), 16, 16);
+    p.drawEllipse(QPointF(250, 260), 180, 75);
+    p.setBrush(QColor(230, 80, 40));
+    p.drawPath(polygon({{70, 260}, {30, 210}, {30, 310}}));
+    p.setBrush(QColor(200, 200, 210));
+    p.drawEllipse(QPointF(28, 260), 10, 40);
+    for (const double x : {170.0, 250.0, 330.0}) {
+        p.setBrush(QColor(200, 200, 210));
+        p.drawEllipse(QPointF(x, 255), 26, 26);
+        QRadialGradient gl(QPointF(x - 6, 249), 22);
+        gl.setColorAt(0, QColor(220, 250, 255));
+        gl.setColorAt(1, QColor(40, 130, 200));
+        p.setBrush(gl);
+        p.drawEllipse(QPointF(x, 255), 17, 17);
+    }
+    p.setPen(ink(5, QColor(200, 60, 30)));
+    p.drawLine(QPointF(110, 300), QPointF(390, 300));
+    // Bubbles rising from the propeller and a school of fish.
+    p.setPen(ink(3, QColor(230, 250, 255)));
+    p.setBrush(QColor(255, 255, 255, 60));
+    for (const QPointF b : {QPointF(40, 180), QPointF(60, 140), QPointF(45, 100), QPointF(70, 60), QPointF(420, 200),
+                            QPointF(470, 240), QPointF(490, 205), QPointF(465, 175), QPointF(480, 140)})
+        p.drawEllipse(b, 10, 10);
+    for (int i = 0; i < 5; ++i) {
+        const QPointF f(160 + (i % 3) * 50, 50 + (i / 3) * 40 + (i % 2) * 10);
+        p.setPen(ink(3));
+        p.setBrush(QColor(250, 120, 30));
+        p.drawPath(polygon({{f.x() + 16, f.y()}, {f.x() + 32, f.y() - 10}, {f.x() + 32, f.y() + 10}}));
+        p.drawEllipse(f, 20, 11);
+    }
+}
+
 }  // namespace
 
 const std::vector<Picture>& all() {
@@ -1604,7 +2140,9 @@ const std::vector<Picture>& all() {
         {"rocket", rocket},         {"fish", fish},         {"cake", cake},
         {"train", train},           {"castle", castle},     {"seasons", seasonsTree},
         {"mandala", mandala},       {"butterfly", butterfly}, {"windmill", windmill},
-        {"clock", clockFace},       {"snowman", snowman},
+        {"clock", clockFace},       {"snowman", snowman},   {"parrot", parrot},
+        {"pumpkin", pumpkin},       {"sundae", sundae},     {"volcano", volcano},
+        {"submarine", submarine},
     };
     return pictures;
 }
