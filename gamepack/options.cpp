@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -38,6 +39,30 @@ public:
 
 private:
     int height_;
+};
+
+// A group box drawn the same in every style: the etched frame runs through the middle of
+// the caption's line, so the controls placed at fixed offsets sit inside it. (Fusion puts
+// the frame below the caption, and the list box would lie on its top edge.)
+class FramedGroupBox : public QGroupBox {
+public:
+    FramedGroupBox(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QFontMetrics fm(font());
+        const QPalette& pal = palette();
+        const QRect frame = rect().adjusted(0, fm.height() / 2, -2, -2);
+        p.setPen(pal.color(QPalette::Mid));
+        p.drawRect(frame);
+        p.setPen(pal.color(QPalette::Light));
+        p.drawRect(frame.translated(1, 1));
+        const QRect caption(8, 0, fm.horizontalAdvance(title()), fm.height());
+        p.fillRect(caption, pal.color(QPalette::Window));
+        p.setPen(pal.color(QPalette::WindowText));
+        p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title());
+    }
 };
 
 // "*.spx" as Windows matches it: the extension without regard to case.
@@ -78,7 +103,7 @@ TForm2::TForm2(QWidget* owner, TForm2Links links) : QDialog(owner), links_(std::
     setFont(DialogFont(kSansSerifFamilies, PixelsForPoints(8)));
     setFixedSize(335, 300);
 
-    GroupBox1 = new QGroupBox(" Available gamepacks ", this);
+    GroupBox1 = new FramedGroupBox(" Available gamepacks ", this);
     GroupBox1->setGeometry(4, 4, 325, 165);
     ListBox1 = new QListWidget(GroupBox1);
     ListBox1->setGeometry(8, 16, 193, 81);
@@ -95,7 +120,7 @@ TForm2::TForm2(QWidget* owner, TForm2Links links) : QDialog(owner), links_(std::
     Label5 = MakeLabel(GroupBox1, "", 8, 104, 310, 49);
     Label5->setWordWrap(true);
 
-    GroupBox2 = new QGroupBox(" Other settings ", this);
+    GroupBox2 = new FramedGroupBox(" Other settings ", this);
     GroupBox2->setGeometry(8, 176, 321, 73);
     Label7 = MakeLabel(GroupBox2, "Music volume:", 16, 18, 140, 14);
     TrackBar1 = MakeSlider(GroupBox2, 6, 32, 0, 239, 10);
