@@ -134,7 +134,7 @@ std::vector<uint8_t> makeAppl() {
         s[i] = p1.step(impulse) + 0.8 * p1b.step(impulse) + 0.55 * p2.step(impulse) +
                0.25 * p3.step(impulse) + 0.15 * c;
     }
-    normalise(s, 0.70);
+    normalise(s, 0.55);  // it rings for 3.5 s over the music: not too loud
     fadeEnds(s, 40, 1100);
     return wavImage(rate, 16, s);
 }
@@ -157,7 +157,7 @@ std::vector<uint8_t> makeGood() {
                                                            std::sin(2 * kPi * 2 * f * t));
         }
     }
-    normalise(s, 0.80);
+    normalise(s, 0.72);
     fadeEnds(s, 20, 1200);
     return wavImage(rate, 8, s);
 }
@@ -168,17 +168,22 @@ std::vector<uint8_t> makeSlide() {
     std::vector<double> s(n, 0.0);
     // Band-passed noise whose centre glides upwards, with a smooth rise and a longer fall:
     // the air a tile pushes along.
+    // Two band-pass stages in a row keep the hiss above the band down.
     Noise noise(0xC0FFEEu);
-    double low = 0, band = 0;
+    double low1 = 0, band1 = 0, low2 = 0, band2 = 0;
     for (int i = 0; i < n; ++i) {
         const double x = static_cast<double>(i) / n;
-        const double centre = 350.0 + 1500.0 * x * x;
+        const double centre = 350.0 + 1300.0 * x * x;
         const double f = 2.0 * std::sin(kPi * centre / rate);
-        const double q = 0.9;  // damping of the state-variable filter: a wide band
+        const double q = 0.8;  // damping of the state-variable filters: a fairly wide band
         const double in = noise.next();
-        const double high = in - low - q * band;
-        band += f * high;
-        low += f * band;
+        const double high1 = in - low1 - q * band1;
+        band1 += f * high1;
+        low1 += f * band1;
+        const double high2 = band1 - low2 - q * band2;
+        band2 += f * high2;
+        low2 += f * band2;
+        const double band = band2;
         const double env = x < 0.3 ? std::sin(0.5 * kPi * x / 0.3)
                                    : 0.5 + 0.5 * std::cos(kPi * (x - 0.3) / 0.7);
         s[i] = band * env * env;
