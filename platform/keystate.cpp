@@ -22,7 +22,9 @@ void KeyState::Clear() { down_.reset(); }
 int KeyState::VirtualKey(int qtKey) {
     switch (qtKey) {
     case Qt::Key_Shift: return VK::Shift;
-    case Qt::Key_Alt: return VK::Alt;
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:  // many X keymaps give the Alt key the Meta symbol
+        return VK::Alt;
     case Qt::Key_Escape: return VK::Escape;
     case Qt::Key_Space: return VK::Space;
     case Qt::Key_Home: return VK::Home;

@@ -1,0 +1,77 @@
+// A finished game's Top 10 entry survives the program being killed: the real game, the
+// real store in a temporary home, a one-level pack solved with the hidden key combination.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "game/hiscoretable.h"
+#include "platform/store.h"
+#include "tests/gamepack/testutil.h"
+
+namespace {
+
+bool Have(const char* program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
+
+std::vector<uint8_t> OneLevelPack() {
+    GamepackSource source;
+    source.Description = "One level";
+    GamepackLevelSource level;
+    level.Name = "Only";
+    level.Picture = testutil::BlockJpeg(3, 60);
+    source.Levels.push_back(level);
+    return BuildGamepack(source);
+}
+
+}  // namespace
+
+TEST(EndToEnd, TopTenEntrySurvivesAKillAfterTheGame) {
+    if (!Have("xvfb-run") || !Have("xdotool")) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
+    const QString game = qEnvironmentVariable("MARLIPAN_BINARY_DIR") + "/game/marlipan";
+    ASSERT_TRUE(QFile::exists(game)) << game.toStdString();
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    testutil::WriteFile(home.filePath("default.spx").toStdString(), OneLevelPack());
+
+    // The window is found by its title; the four keys are held together, then Space
+    // leaves the level-complete screen for the Top 10, and the game is killed there.
+    const QString script = R"(
+        set -e
+        "$GAME" & pid=$!
+        win=$(xdotool search --sync --name '^Marlipan!$' | head -1)
+        xdotool windowfocus --sync "$win"
+        sleep 1
+        xdotool keydown Escape keydown shift keydown alt keydown Home
+        sleep 0.5
+        xdotool keyup Home keyup alt keyup shift keyup Escape
+        sleep 0.5
+        xdotool key space
+        sleep 1
+        kill -9 "$pid"
+        wait "$pid" || true
+    )";
+    QProcess run;
+    run.setWorkingDirectory(home.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("GAME", game);
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.remove("QT_QPA_PLATFORM");
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    run.setProcessEnvironment(env);
+    run.start("xvfb-run", {"-a", "-s", "-screen 0 1024x768x24", "bash", "-c", script});
+    ASSERT_TRUE(run.waitForFinished(60000)) << "the run hung";
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+
+    QSettings stored(home.filePath("config/Dunmarsh/Marlipan.conf"), QSettings::IniFormat);
+    const QByteArray bytes = stored.value("HiScore").toByteArray();
+    ASSERT_EQ(bytes.size(), 630) << "no table was stored before the kill";
+    auto table = HiScoreTable::Parse(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    ASSERT_TRUE(table);
+    EXPECT_FALSE(table->Entry(0).Empty());
+    EXPECT_EQ(table->Entry(0).Gamepack, "default.spx");
+    EXPECT_EQ(table->Entry(0).Moves, 0) << "solved by the key combination, without a move";
+    EXPECT_EQ(table->Entry(0).TimeLeft, -1);
+}
