@@ -28,6 +28,10 @@ CYmEngine::~CYmEngine() {
 
 void CYmEngine::SetVolume(int volume) {
     volume_ = uint8_t(volume < 0 ? 0 : volume > 255 ? 255 : volume);
+    // Under the refill lock: a refill takes the tables over as it starts and must not find
+    // them half rebuilt, some entries at the old volume and some at the new. The rebuild
+    // takes microseconds; at worst this waits for one refill in progress.
+    std::lock_guard<std::mutex> lock(lock_);
     chip_.BuildVolumeTables(volume_);
 }
 

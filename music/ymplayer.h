@@ -6,7 +6,8 @@
 // Threads: the user-interface thread calls the public operations; the device's thread
 // runs the done-callback, which refills and requeues buffers. The playing flag and the
 // retired markers are atomics; the mixing tables reach the renderer as an atomic
-// snapshot latched once per buffer (CYmChip), so SetVolume needs no lock.
+// snapshot latched once per buffer (CYmChip), and SetVolume rebuilds them under the
+// refill lock so that no refill latches a half-built set.
 
 #include <atomic>
 #include <condition_variable>
