@@ -1,31 +1,32 @@
-// CYmDecruncher: the -lh5- decompressor of packed songs (spec Part 4.1).
+// CYmDecruncher: the -lh5- decompressor of packed songs.
 //
-// The decoder follows the spec's algorithm: 22-byte header copy, block-wise static
+// The decoder is the classic -lh5- one: 22-byte header copy, block-wise static
 // Huffman tables with a 12-bit (literal/length) and an 8-bit (code-length and position)
 // direct lookup and tree links below them, and an output produced in 8 KiB chunks
 // through one window that doubles as the LZ dictionary, with the match copy that does
-// not fit in a chunk carried over to the next one. Where the spec leaves a point open or
-// would read or write outside an array, it is mended as follows:
+// not fit in a chunk carried over to the next one. Where the plain algorithm leaves a
+// case undecided or would read or write outside an array, it is handled as follows:
 //
-// Input. The spec's "stream" is the buffer (packed, size); it is read in place (the
-// spec's 8 KiB input buffer only stood for reads from a stream object). The compressed
-// data available is min(packed size, bytes after the header). As in the spec, bytes
-// past that end read as zero bits, so the bit reader may look ahead freely; but a
-// stream whose decoding *consumes* bits past the end is truncated or corrupt, and
-// Decrunch fails instead of producing output from invented zeros (the spec would
-// succeed with garbage). A valid stream never consumes past its end, so nothing that
+// Input. The stream is the buffer (packed, size), read in place: there is no stream
+// object to read from, so no separate 8 KiB input buffer is needed. The compressed
+// data available is min(packed size, bytes after the header). Bytes past that end
+// read as zero bits, so the bit reader may look ahead freely; but a stream whose
+// decoding *consumes* bits past the end is truncated or corrupt, and Decrunch fails
+// instead of producing output from invented zeros (which would otherwise "succeed"
+// with garbage). A valid stream never consumes past its end, so nothing that
 // decodes correctly is refused. This also bounds the work on garbage: without it, the
 // zero bits decode forever as blocks of 65536 literal zeros.
 //
-// Header. Bytes 0..21 are read as the spec says. The compressed data starts at H + 2
-// for header levels 0 (where H + 2 covers the whole header) and any unknown level, as
-// the spec says. Two layouts the spec's reading would decode as garbage are mended: a
-// level-1 header (what `jlha c1` and most LHA archivers write) may be followed by
-// extension headers that are counted in the packed size; they are skipped and their
-// bytes taken off the packed size. A level-2 header (the default of many archivers)
-// gives its total header size in bytes 0..1. A header that does not fit the buffer
-// (fewer than 22 bytes, data offset beyond the end, an extension header running past
-// the end or past the packed size) is refused.
+// Header. Bytes 0..21 hold the header size H (byte 0), the method id (2..6), the
+// packed size (7..10), the unpacked size (11..14) and the header level (20). The
+// compressed data starts at H + 2 for header level 0 (where H + 2 covers the whole
+// header) and any unknown level. Two layouts that reading H + 2 alone would decode as
+// garbage are handled: a level-1 header (what `jlha c1` and most LHA archivers write)
+// may be followed by extension headers that are counted in the packed size; they are
+// skipped and their bytes taken off the packed size. A level-2 header (the default of
+// many archivers) gives its total header size in bytes 0..1. A header that does not
+// fit the buffer (fewer than 22 bytes, data offset beyond the end, an extension header
+// running past the end or past the packed size) is refused.
 //
 // Unpacked size. It is refused, before anything is allocated, above kMaxUnpackedSize
 // (64 MiB; songs are a few hundred KiB), and above what the available compressed data
@@ -34,9 +35,9 @@
 // produce at most floor(8n / 43) * 2^24 bytes (0 for fewer than 6 bytes).
 //
 // Code tables. A table whose lengths do not fill the code space exactly (overfull,
-// underfull, or no symbol at all) is bad. The spec's check sums in 16 bits and so lets
-// a table overfull by a multiple of 2^16 (four codes of length 1, say) pass, whose
-// building writes past the lookup table; the sum is taken in 32 bits here. Further bad
+// underfull, or no symbol at all) is bad. A check summed in 16 bits would let a table
+// overfull by a multiple of 2^16 (four codes of length 1, say) pass, whose building
+// writes past the lookup table; so the sum is taken in 32 bits. Further bad
 // tables: a code length above 16 (the code-length code can express up to 20), a symbol
 // count above the table's symbol count, a zero-run that runs past the 510 literal/length
 // lengths, and a one-symbol table (count 0) whose symbol is not a symbol of the table.
@@ -45,9 +46,10 @@
 // table, tree and window index stays inside its array for any input.
 //
 // Output ownership. A method id other than "-lh5-" returns false and leaves the earlier
-// output untouched (the spec's step 3); every other call releases the old output first,
-// and every failure leaves none. A successful empty song has a 1-byte allocation behind
-// it, so Output() is non-null with OutputSize() 0: "there is an output, it is empty".
+// output untouched (it is checked before anything else); every other call releases the
+// old output first, and every failure leaves none. A successful empty song has a 1-byte
+// allocation behind it, so Output() is non-null with OutputSize() 0: "there is an
+// output, it is empty".
 
 #include "music/ymdecruncher.h"
 
@@ -93,7 +95,7 @@ uint64_t MaxExpansion(size_t avail) {
 
 }  // namespace
 
-// The bit reader. The spec's reader keeps the next 16 bits of the stream in a 16-bit
+// The bit reader. A plain reader keeps the next 16 bits of the stream in a 16-bit
 // buffer and shifts bytes in one at a time; this one keeps the next `count` bits
 // (56..63 after a refill) at the top of a 64-bit word, which gives the same bits in the
 // same order with one refill per symbol instead of one per byte. Bytes past `end` read
@@ -161,16 +163,16 @@ bool CYmDecruncher::Decrunch(const uint8_t* packed, size_t size) {
     if (!packed) size = 0;
     error_ = false;
 
-    // Steps 1-3: the 22-byte header copy (missing bytes stay zero); the method id.
+    // The 22-byte header copy (missing bytes stay zero); the method id.
     uint8_t header[22];
     std::memset(header, 0, sizeof header);
     if (size) std::memcpy(header, packed, std::min(size, sizeof header));
     if (std::memcmp(header + 2, "-lh5-", 5) != 0) return false;
 
-    // From here on every outcome replaces the old output (step 5).
+    // From here on every outcome replaces the old output.
     Release();
 
-    // Step 4: where the compressed data starts, and how much of it there is.
+    // Where the compressed data starts, and how much of it there is.
     uint32_t packedSize = Le32(header + 7);
     const uint32_t unpackedSize = Le32(header + 11);
     const unsigned level = header[20];
@@ -190,18 +192,18 @@ bool CYmDecruncher::Decrunch(const uint8_t* packed, size_t size) {
         dataOffset = Le16(header);
         if (dataOffset < 26 || dataOffset > size) return false;
     }
-    // A header cut short by the end of the buffer is refused (the spec would go on with
-    // zeros for the missing fields and might "succeed" with an empty song).
+    // A header cut short by the end of the buffer is refused: going on with zeros for
+    // the missing fields might "succeed" with an empty song.
     if (size < sizeof header || dataOffset > size) return false;
     const size_t avail = std::min<size_t>(packedSize, size - dataOffset);
 
-    // Step 5: refuse an absurd unpacked size rather than allocate it.
+    // Refuse an absurd unpacked size rather than allocate it.
     if (unpackedSize > kMaxUnpackedSize || unpackedSize > MaxExpansion(avail)) return false;
     output_.reset(new (std::nothrow) uint8_t[std::max<size_t>(unpackedSize, 1)]);
     if (!output_) return false;
     outputSize_ = unpackedSize;
 
-    // Steps 6-7.
+    // Decode the compressed data into the output.
     if (!Decode(packed + dataOffset, avail)) {
         Release();
         return false;
@@ -215,8 +217,8 @@ bool CYmDecruncher::Decode(const uint8_t* data, size_t avail) {
     blockRemaining_ = 0;
     pendingLen_ = 0;
     pendingSrc_ = 0;
-    // The window's contents before the first chunk are not set by the spec; a valid
-    // stream never refers to them. Zeros make a corrupt one deterministic.
+    // A valid stream never refers to the window's contents before the first chunk;
+    // zeroing them makes a corrupt one deterministic.
     std::memset(window_, 0, sizeof window_);
 
     uint8_t* out = output_.get();
@@ -275,7 +277,7 @@ void CYmDecruncher::DecodeChunk(BitReader& reader, unsigned n) {
             blk = blockRemaining_;
             if (error_) { error = true; break; }
         }
-        --blk;  // 16-bit: a block count of 0 means 65536 symbols, as in the spec
+        --blk;  // 16-bit: a block count of 0 means 65536 symbols
 
         // Up to 16 (literal/length) + 16 (position) + 12 (position bits) bits follow.
         if (b.count < 44 && !b.Refill()) { error = true; break; }

@@ -1,12 +1,13 @@
 #pragma once
-// CYmDecruncher: the LH5 decompressor of packed songs (spec Part 4.1).
+// CYmDecruncher: the LH5 decompressor of packed songs.
 //
 // A packed song is one member of an LHA archive compressed with "-lh5-" (LZSS over an
 // 8 KiB window, static Huffman codes sent block by block). Decrunch() reads the member
 // header, decodes the bit stream in 8 KiB chunks through one window and leaves the plain
 // song in an owned output buffer that the caller reads in place.
 //
-// Result rules (the spec's, with its open points mended; details in ymdecruncher.cpp):
+// Result rules (undecided cases of the plain algorithm handled; details in
+// ymdecruncher.cpp):
 //   - method id other than "-lh5-" (or fewer than 7 bytes): false, the output of an
 //     earlier call stays exactly as it was;
 //   - any other failure (bad code table, a code length above 16, an absurd unpacked
@@ -40,7 +41,7 @@ public:
     // Largest unpacked size accepted; a header asking for more is refused unallocated.
     static constexpr uint32_t kMaxUnpackedSize = 64u << 20;
 
-    // Decoder constants of -lh5- (spec "Decoder constants").
+    // Decoder constants of -lh5-.
     static constexpr unsigned kDicBits = 13;
     static constexpr unsigned kWindowSize = 1u << kDicBits;  // 8192
     static constexpr unsigned kNC = 510;                      // literal/length symbols
@@ -66,10 +67,10 @@ private:
     // Decoder state of one decompression (reset at its start).
     bool error_ = false;
     uint16_t blockRemaining_ = 0;
-    // The pending match copy that survives from one output chunk to the next. The spec
-    // keeps one copy of these two in the process, which allows one decompression at a
+    // The pending match copy that survives from one output chunk to the next. Kept as
+    // one process-wide copy (globals), these two would allow one decompression at a
     // time; as members of the object they are reset at every decompression exactly as
-    // the spec's are, so one decompression behaves identically, and separate
+    // globals would be, so one decompression behaves identically, and separate
     // CYmDecruncher objects (the engine's, a tool's, tests running in parallel) can work
     // on different threads at once.
     int pendingLen_ = 0;

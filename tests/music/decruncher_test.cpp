@@ -1,5 +1,5 @@
-// CYmDecruncher (spec Part 4.1): archives of the outside archiver (jlha) unpack byte for
-// byte; hand-built bit streams pin down the format's corners (one-symbol codes, block
+// CYmDecruncher: archives of the outside archiver (jlha) unpack byte for byte;
+// hand-built bit streams pin down the format's corners (one-symbol codes, block
 // count 0, codes longer than the lookup, matches across the 8 KiB chunks); bad tables,
 // absurd sizes, truncation and thousands of mutated archives are refused without a
 // crash; a wrong method id leaves the earlier output untouched.
@@ -271,7 +271,7 @@ TEST(JlhaArchives, Level1ExtensionHeadersAreSkippedAndTakenOffThePackedSize) {
     ASSERT_EQ(Method(archive), "-lh5-");
     const size_t h = archive[0];
     // jlha's level-1 header is followed by at least one extension header (the header
-    // CRC), counted in the packed size: exactly what the spec's reading would miss.
+    // CRC), counted in the packed size: exactly what reading the data at H + 2 would miss.
     ASSERT_NE(archive[h] | archive[h + 1] << 8, 0) << "no extension header to skip";
     CYmDecruncher d;
     EXPECT_TRUE(Unpacks(d, archive, data));
@@ -480,7 +480,7 @@ TEST(BadTable, CompleteTwoSymbolCodeIsAccepted) {
 
 TEST(BadTable, OverfullLiteralCodeIsRefusedEvenWhenItWrapsSixteenBits) {
     // Four codes of length 1 fill the code space twice: 4 x 2^15 = 2^17, which a 16-bit
-    // sum (the spec's check) sees as 0.
+    // sum sees as 0.
     BitStream bs = EveryLengthIs(3, 4);
     bs.Put(4, 0);
     bs.Put(4, 0);
@@ -503,7 +503,7 @@ TEST(BadTable, UnderfullLiteralCodeIsRefused) {
 }
 
 TEST(BadTable, LiteralCodeWithoutAnySymbolIsRefused) {
-    // Five zero lengths: the spec's 16-bit sum is 0 and would pass this.
+    // Five zero lengths: a 16-bit sum is 0 and would pass this.
     BitStream bs = EveryLengthIs(0, 5);
     bs.Put(4, 0);
     bs.Put(4, 0);
@@ -718,15 +718,15 @@ TEST(Decruncher, BrokenLevel1ExtensionHeadersAreRefused) {
     EXPECT_TRUE(Unpacks(d, a, data));
 }
 
-// ---- The spec's algorithm, literally --------------------------------------------------
+// ---- A reference decoder written the plain way ----------------------------------------
 
-// Part 4.1's decoder written as the spec states it: a 16-bit bit buffer filled a byte at
+// The -lh5- decoder written the plain way: a 16-bit bit buffer filled a byte at
 // a time, make_table with its start/weight arrays, the chunk loop with the pending copy.
 // It carries the same mends as CYmDecruncher (32-bit code-space check, lengths <= 16,
 // counts and one-symbol values within the code, zero runs within the lengths, refusal
 // of streams consumed past their end), so that the two must agree on every input; it is
 // slow and only as safe as those mends make it, which is enough for a test.
-class SpecDecoder {
+class ReferenceDecoder {
 public:
     bool Run(const uint8_t* data, size_t avail, size_t unpacked, Bytes& out) {
         in_ = data;
@@ -904,9 +904,9 @@ private:
     uint16_t cTable_[4096] = {}, ptTable_[256] = {}, left_[1019] = {}, right_[1019] = {};
 };
 
-TEST(Decruncher, DecodesMutatedStreamsExactlyAsTheSpecsAlgorithm) {
+TEST(Decruncher, DecodesMutatedStreamsExactlyAsTheReferenceDecoder) {
     // The fast decoder (64-bit bit reader, one refill per symbol, block copies) and the
-    // spec's algorithm agree on success and on every output byte, also for corrupt
+    // reference decoder agree on success and on every output byte, also for corrupt
     // streams that happen to form valid tables.
     const std::vector<Bytes> datas = {sample::Text(5000, 51), sample::SongLike(20000, 52),
                                       sample::Repetitive(30000), sample::Binary(4000, 53),
@@ -929,10 +929,10 @@ TEST(Decruncher, DecodesMutatedStreamsExactlyAsTheSpecsAlgorithm) {
         }
         const Bytes archive = Archive(s, unpacked);
         const bool fast = d.Decrunch(archive.data(), archive.size());
-        auto spec = std::make_unique<SpecDecoder>();
+        auto reference = std::make_unique<ReferenceDecoder>();
         Bytes out;
         const bool within = unpacked <= (uint64_t(s.size()) * 8 / 43) << 24;  // size bound
-        const bool slow = within && spec->Run(s.data(), s.size(), unpacked, out);
+        const bool slow = within && reference->Run(s.data(), s.size(), unpacked, out);
         ASSERT_EQ(fast, slow) << "iteration " << iter;
         if (fast) {
             ASSERT_EQ(d.OutputSize(), out.size());
