@@ -110,6 +110,7 @@ TForm2::TForm2(QWidget* owner, TForm2Links links) : QDialog(owner), links_(std::
     ListBox1->setItemDelegate(new FixedHeightDelegate(13, ListBox1));
     ListBox1->setUniformItemSizes(true);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBox1->installEventFilter(this);
     // The labels on the right end at the group box's frame.
     const int infoWidth = GroupBox1->width() - 208 - 4;
     Label1 = MakeLabel(GroupBox1, kLevelCount, 208, 16, infoWidth, 14);
@@ -258,4 +259,18 @@ void TForm2::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    // With nothing selected, the first arrow key selects the first entry. The view has
+    // already made that entry current without selecting it, and would step past it.
+    if (watched == ListBox1 && event->type() == QEvent::KeyPress && SelectedRow() < 0 &&
+        ListBox1->count() > 0) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up) {
+            ListBox1->setCurrentRow(0);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

@@ -228,6 +228,23 @@ TEST_F(SettingsDialog, NamesThatAreNotUtf8AreKeptAsTheFileSystemGivesThem) {
     std::filesystem::remove(name);  // QTemporaryDir cannot name it to remove it
 }
 
+TEST_F(SettingsDialog, WithNothingSelectedTheFirstArrowKeySelectsTheFirstEntry) {
+    WritePack("a.spx");
+    WritePack("b.spx");
+    WritePack("c.spx");
+    name_ = "none.spx";
+    auto d = Open();
+    QApplication::setActiveWindow(d.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
+    ASSERT_TRUE(d->ListBox1->hasFocus());
+    QTest::keyClick(d->ListBox1, Qt::Key_Down);
+    ASSERT_EQ(d->ListBox1->selectedItems().size(), 1);
+    EXPECT_EQ(d->ListBox1->row(d->ListBox1->selectedItems().first()), 0);
+    EXPECT_EQ(d->Label1->text(), "Level count: 1");
+    QTest::keyClick(d->ListBox1, Qt::Key_Down);
+    EXPECT_EQ(d->ListBox1->row(d->ListBox1->selectedItems().first()), 1);
+}
+
 // --- volume and speed -------------------------------------------------------------------
 
 TEST_F(SettingsDialog, TheVolumeSliderActsAtOnceAndCancelUndoesIt) {
