@@ -140,8 +140,8 @@ void DrawTopTen(QPainter& painter, const HiScoreTable& table, int width, int hei
         DrawTextAt(painter, left, y,
                    QString::number(i + 1) + ". " +
                        QFile::decodeName(QByteArray::fromStdString(e.Gamepack)));
-        DrawTextAt(painter, time, y, e.TimeLeft < 0 ? QString("n/a") : FormatTime(e.TimeLeft));
-        DrawTextAt(painter, moves, y, e.Moves > 1000000 ? QString("n/a") : QString::number(e.Moves));
+        DrawTextAt(painter, time, y, e.HasTime() ? FormatTime(e.TimeLeft) : QString("n/a"));
+        DrawTextAt(painter, moves, y, e.Empty() ? QString("n/a") : QString::number(e.Moves));
     }
     painter.restore();
 }
