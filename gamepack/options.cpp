@@ -93,6 +93,22 @@ QSlider* MakeSlider(QWidget* parent, int x, int y, int min, int max, int tick) {
     return slider;
 }
 
+constexpr int kDescriptionFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+
+// The description box has room for whole lines only: a longer text is cut at the end of
+// the last line that fits and ends in an ellipsis, instead of showing half a line.
+QString FitDescription(const QString& text, const QLabel& box) {
+    const QFontMetrics fm(box.font());
+    auto fits = [&](const QString& t) {
+        return fm.boundingRect(QRect(0, 0, box.width(), 1 << 16), kDescriptionFlags, t).height() <= box.height();
+    };
+    if (fits(text)) return text;
+    QString cut = text;
+    do cut.chop(1);
+    while (!cut.isEmpty() && !fits(cut + QChar(0x2026)));
+    return cut.trimmed() + QChar(0x2026);
+}
+
 int DecimalValue(const std::string& text) { return QString::fromStdString(text).toInt(); }
 
 }  // namespace
@@ -207,7 +223,9 @@ void TForm2::ShowGamepackInfo() {
     Label2->setText(kSize + size + "x" + size);
     Label3->setText(kDifficulty + QString::fromLatin1(DifficultyNames[h.Difficulty]));
     Label4->setText(QString(kTimer) + (h.TimerIndex != 0 ? "Yes" : "No"));
-    Label5->setText(FromAnsi(h.Description));
+    const QString description = FromAnsi(h.Description);
+    Label5->setText(FitDescription(description, *Label5));
+    Label5->setToolTip(description);
 }
 
 void TForm2::ClearGamepackInfo() {
@@ -216,6 +234,7 @@ void TForm2::ClearGamepackInfo() {
     Label3->setText(kDifficulty);
     Label4->setText(kTimer);
     Label5->clear();
+    Label5->setToolTip({});
 }
 
 void TForm2::ListBox1Click() {

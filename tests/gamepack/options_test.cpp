@@ -177,6 +177,27 @@ TEST_F(SettingsDialog, ClickingAnEntryShowsItsHeader) {
     EXPECT_EQ(d->Label5->text(), "Second");
 }
 
+TEST_F(SettingsDialog, ALongDescriptionShowsWholeLinesOnly) {
+    std::string words;
+    while (words.size() < kDescriptionCapacity - 12) words += "tiles slide ";
+    words.resize(kDescriptionCapacity);
+    WritePack("long.spx", {1, 0, 0, 0, words});
+    WritePack("short.spx", {1, 0, 0, 0, "Fits"});
+    name_ = "long.spx";
+    auto d = Open();
+    const QString shown = d->Label5->text();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(QString::fromStdString(words).startsWith(shown.chopped(1).trimmed()));
+    const QFontMetrics fm(d->Label5->font());
+    const QRect needed = fm.boundingRect(QRect(0, 0, d->Label5->width(), 1000), Qt::TextWordWrap, shown);
+    EXPECT_LE(needed.height(), d->Label5->height());
+    EXPECT_GE(needed.height(), 2 * fm.lineSpacing());  // cut at the box, not before
+    EXPECT_EQ(d->Label5->toolTip(), QString::fromStdString(words));
+
+    ClickEntry(*d, "short.spx");
+    EXPECT_EQ(d->Label5->text(), "Fits");
+}
+
 TEST_F(SettingsDialog, UnreadableEntriesShowTheBareCaptions) {
     WritePack("good.spx", {2, 1, 1, 1, "Good"});
     testutil::WriteFile("short.spx", testutil::Filler(kGamepackHeaderSize - 1, 3));
