@@ -125,14 +125,6 @@ TEST_F(AboutBox, TheMailLinkStartsAMessageAboutMarlipan) {
     EXPECT_TRUE(box->isVisible());
 }
 
-TEST_F(AboutBox, APressThatEndsOffTheLinkOpensNothing) {
-    auto box = Open();
-    QTest::mousePress(box->Label6, Qt::LeftButton, {}, QPoint(2, 2));
-    QTest::mouseRelease(box->Label6, Qt::LeftButton, {}, QPoint(-5, -5));
-    QTest::mouseClick(box->Label3, Qt::LeftButton);
-    EXPECT_TRUE(urls_.opened.isEmpty());
-}
-
 TEST_F(AboutBox, LeavingALinkRestoresTheCursorThatWasThere) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     auto box = Open();
