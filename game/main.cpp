@@ -183,10 +183,18 @@ void TForm1::SetFrameLoopActive(bool active) {
 
 void TForm1::RunFrameLoop() {
     if (!FrameLoopActive) return;
+    // The next frame comes more than 30 ms after this one ended, also when this one ends
+    // in an error (a level that fails to load from the keyboard): the loop must go on to
+    // show the Loading screen and take the next command.
+    struct NextFrame {
+        TForm1* form;
+        ~NextFrame() {
+            if (form->FrameLoopActive) form->frameTimer_.start(31);
+        }
+    } next{this};
     DrawFrame();
     if (flow.AdvanceSlide()) renderer.DrawBoardOnly(Model());
     PollInput();
-    if (FrameLoopActive) frameTimer_.start(31);  // more than 30 ms after this frame ended
 }
 
 FrameModel TForm1::Model() {
@@ -258,6 +266,9 @@ void TForm1::Timer2Timer() {
 
 void TForm1::ApplyZoom(bool on) {
     SetSizes(on ? ZoomOn(CurrentSizes()) : designSizes_);
+    // After the last level the index is one past it; the zoomed reload shows that last
+    // level again (the result is already recorded) instead of asking for one that is not there.
+    if (Header.LevelCount > 0 && flow.LevelIndex >= Header.LevelCount) flow.LevelIndex = Header.LevelCount - 1;
     LoadGamepack(Settings.GamepackName, flow.LevelIndex);
     flow.State = ScreenState::Playing;
 }

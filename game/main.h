@@ -70,6 +70,7 @@ public:
     // event processing.
     void RunFrameLoop();
     void SetFrameLoopActive(bool active);
+    bool FrameScheduled() const { return frameTimer_.isActive(); }
     void DrawFrame();
     void PollInput();
     // (Re)starts a level: true when fileName itself was loaded, false after the fallback

@@ -2,6 +2,7 @@
 #include <QStringList>
 
 #include "platform/dialogs.h"
+#include "platform/keystate.h"
 #include "tests/game/windowfixture.h"
 
 namespace {
@@ -156,4 +157,31 @@ TEST_F(Loader, NextLevelLoadsTheFollowingLevelAndKeepsTheMoves) {
     form.flow.NextLevel();
     EXPECT_EQ(form.flow.State, ScreenState::TopTen);
     EXPECT_TRUE(form.op101->isChecked());
+}
+
+TEST_F(Loader, FailedLoadFromTheKeyboardKeepsTheFrameLoopGoing) {
+    GamepackSource source;
+    source.Levels.push_back({"Good", testutil::BlockJpeg(3, 48), {}, ""});
+    source.Levels.push_back({"Broken", std::vector<uint8_t>(3000, 0x55), {}, ""});
+    Write("default.spx", BuildGamepack(source));
+    TForm1& form = Start();
+    form.flow.State = ScreenState::LevelComplete;
+    KeyState::SetDown(VK::Space, true);
+    EXPECT_THROW(form.RunFrameLoop(), PictureError);
+    KeyState::Clear();
+    EXPECT_EQ(form.flow.State, ScreenState::Loading);
+    EXPECT_TRUE(form.FrameScheduled()) << "the next frame still comes, showing the Loading screen";
+}
+
+TEST_F(Loader, ZoomOnTheTopTenScreenAfterTheLastLevelReloadsThatLevel) {
+    Write("default.spx", MakeGamepack(0, 0, 2));
+    TForm1& form = Start();
+    form.flow.LevelIndex = 1;
+    form.flow.State = ScreenState::LevelComplete;
+    form.flow.NextLevel();
+    ASSERT_EQ(form.flow.State, ScreenState::TopTen);
+    EXPECT_NO_THROW(form.DoubleSize1->trigger());
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    EXPECT_EQ(form.flow.LevelIndex, 1);
+    EXPECT_TRUE(form.flow.ResultRecorded);
 }
