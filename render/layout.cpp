@@ -2,13 +2,17 @@
 
 #include <cmath>
 
+#include "gamepack/picture.h"
+
 Layout ComputeLayout(int panelWidth, int panelHeight) {
     Layout l;
     l.W = panelWidth - 2;
     l.H = panelHeight - 2;
-    l.BoardSize = l.H - 20 - 40;
-    l.BoardLeft = (l.W - l.BoardSize) / 2;
-    l.BoardTop = (l.H - l.BoardSize) / 2 + 20;
+    // The same square the level pictures are prepared for.
+    const BoardLayout board = LayoutBoard(l.W, l.H);
+    l.BoardSize = board.BoardSize;
+    l.BoardLeft = board.BoardLeft;
+    l.BoardTop = board.BoardTop;
     return l;
 }
 
