@@ -7,6 +7,7 @@
 #include "music/ymdecruncher.h"
 #include "tools/lh5/lh5pack.h"
 #include "tools/lh5/sampledata.h"
+#include "tests/music/archivefiles.h"
 
 #include <gtest/gtest.h>
 
@@ -31,44 +32,11 @@ namespace sample = lh5::sample;
 
 // ---- Files and outside tools ------------------------------------------------------
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = testing::TempDir() + "lh5dec-XXXXXX";
-        if (!mkdtemp(tmpl.data())) ADD_FAILURE() << "mkdtemp failed";
-        path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-void WriteFile(const std::string& path, const Bytes& data) {
-    std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
-bool HaveTool(const char* name) {
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Runs a shell command (paths come from mkdtemp: no quotes or spaces); returns its status.
-int Shell(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()); }
+using namespace archivefiles;
 
 // Packs `data` as file "song.bin" with jlha; `options` as on its command line.
 Bytes MakeJlhaArchive(const Bytes& data, const std::string& options = "c1o5") {
-    TempDir dir;
+    TempDir dir{"lh5dec"};
     WriteFile(dir / "song.bin", data);
     const int rc = Shell("cd " + dir.path() + " && jlha " + options + " song.lzh song.bin");
     EXPECT_EQ(rc, 0) << "jlha failed";

@@ -6,6 +6,7 @@
 #include "music/ymdecruncher.h"
 #include "tools/lh5/lh5pack.h"
 #include "tools/lh5/sampledata.h"
+#include "tests/music/archivefiles.h"
 
 #include <gtest/gtest.h>
 
@@ -25,39 +26,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 namespace sample = lh5::sample;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = testing::TempDir() + "lh5pack-XXXXXX";
-        if (!mkdtemp(tmpl.data())) ADD_FAILURE() << "mkdtemp failed";
-        path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-void WriteFile(const std::string& path, const Bytes& data) {
-    std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
-bool HaveTool(const char* name) {
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-int Shell(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()); }
+using namespace archivefiles;
 
 // lhasa is called by its own name: on Debian "lha" is an alternative that jlha-utils
 // takes over when both are installed.
@@ -125,7 +94,7 @@ TEST_P(PackedSample, DecruncherUnpacksIt) {
 TEST_P(PackedSample, LhasaExtractsItAndItsCrcMatches) {
     REQUIRE_LHASA();
     const Bytes data = GetParam().make();
-    TempDir dir;
+    TempDir dir{"lh5pack"};
     WriteFile(dir / "song.lzh", lh5::PackArchive(data, "song.ym"));
     ASSERT_EQ(Shell("lhasa t " + dir / "song.lzh"), 0) << "lhasa's CRC test failed";
     ASSERT_EQ(Shell("lhasa xfw=" + dir / "out" + " " + dir / "song.lzh"), 0);
@@ -217,7 +186,7 @@ TEST(Lh5Pack, LhasaNoticesACorruptedCrc) {
     unsigned sum = 0;
     for (size_t i = 2; i < size_t(a[0]) + 2; ++i) sum += a[i];
     a[1] = uint8_t(sum);
-    TempDir dir;
+    TempDir dir{"lh5pack"};
     WriteFile(dir / "c.lzh", a);
     EXPECT_NE(Shell("lhasa t " + dir / "c.lzh"), 0);
 }
