@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 namespace platform {
 
@@ -39,7 +40,6 @@ waveout::Result SdlWaveOut::Open(const waveout::Format& f, waveout::Callback cal
     }
     // Also retried here, so a sound card that appears later is used.
     if (!mixer_.OpenDevice()) return waveout::kBadDevice;
-    if (thread_.joinable()) thread_.join();   // after a Close refused nothing, it has ended
     {
         std::lock_guard<std::mutex> lock(mutex_);
         open_ = true;
@@ -50,7 +50,13 @@ waveout::Result SdlWaveOut::Open(const waveout::Format& f, waveout::Callback cal
         doneHead_ = doneCount_ = 0;
         pendingPlayed_ = 0;
     }
-    thread_ = std::thread([this] { Run(); });
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_ = false;
+        return waveout::kNoMemory;
+    }
     return waveout::kOk;
 }
 
@@ -161,7 +167,7 @@ std::string SdlWaveOut::ErrorText(waveout::Result code) const {
                (mixer_.DeviceError().empty() ? std::string(".") : " (" + mixer_.DeviceError() + ").");
     case waveout::kAllocated: return "The sound output device is already in use.";
     case waveout::kInvalidHandle: return "The sound output device is not open.";
-    case waveout::kNoMemory: return "Too many buffers are queued on the sound output device.";
+    case waveout::kNoMemory: return "The sound output device has no room for another buffer or thread.";
     case waveout::kStillPlaying: return "The buffer is still playing.";
     case waveout::kUnprepared: return "The buffer has not been prepared.";
     case kInvalidParam: return "An invalid parameter was passed to the sound output device.";
