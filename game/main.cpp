@@ -2,8 +2,10 @@
 
 #include "common/settingsstore.h"
 #include "game/savegame.h"
+#include "gamepack/about.h"
 #include "gamepack/ansi.h"
 #include "gamepack/gamepackfile.h"
+#include "gamepack/options.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -15,6 +17,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/keystate.h"
+#include "platform/resources.h"
 #include "common/random.h"
 
 PaintBox::PaintBox(QWidget* parent, const QImage& image) : QWidget(parent), image_(image) {
@@ -30,7 +33,7 @@ void PaintBox::mousePressEvent(QMouseEvent* event) {
     emit mousePressed(int(event->position().x()), int(event->position().y()));
 }
 
-TForm1::TForm1(SettingsStore& store) : store_(store) {
+TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), audio_(audio) {
     setWindowTitle("Marlipan!");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -60,6 +63,15 @@ TForm1::TForm1(SettingsStore& store) : store_(store) {
     OnTop1->setChecked(Settings.OnTopOn());
     DoubleSize1->setChecked(Settings.DoubleSizeChecked);
 
+    // The effects, held decoded for the whole run; a missing one stays silent.
+    if (audio_) {
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray wav = platform::FindResource(kEffectNames[i], "wav");
+            if (!wav.isNull())
+                soundEffects_[i] = audio_->LoadEffect(reinterpret_cast<const uint8_t*>(wav.constData()), size_t(wav.size()));
+        }
+    }
+
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
@@ -81,7 +93,7 @@ TForm1::TForm1(SettingsStore& store) : store_(store) {
     const Layout layout = ComputeLayout(Panel1->width(), Panel1->height());
     renderer.Resize(layout.W, layout.H);
 
-    MusicEngine = std::make_unique<CYmEngine>();
+    MusicEngine = std::make_unique<CYmEngine>(audio_ ? &audio_->WaveOut() : nullptr);
     MusicEngine->SetLooping(true);
     MusicEngine->SetVolume(Settings.MusicVolumeValue());
 
@@ -333,6 +345,32 @@ void TForm1::Restoregame1Click() {
     ApplySavedBoard(*saved, flow.board.TileGrid, flow.board.BoardCols);
 }
 
+void TForm1::Settings1Click() {
+    SetFrameLoopActive(false);
+    {
+        // Made for this one showing and gone with the scope.
+        TForm2 dialog(this, TForm2Links{*MusicEngine, Settings.GamepackName, Settings.MusicVolume,
+                                        Settings.SlideSpeed, Pause1, [this] {
+                                            flow.LevelIndex = 0;
+                                            LoadGamepack(Settings.GamepackName, 0);
+                                        }});
+        // OK clears the Pause/Preview check mark; a game left on the Paused screen follows
+        // it back to Playing, or the next P would pause it a second time.
+        if (dialog.exec() == QDialog::Accepted && flow.State == ScreenState::Paused && !Pause1->isChecked())
+            flow.State = ScreenState::Playing;
+    }
+    SetFrameLoopActive(true);
+}
+
+void TForm1::About1Click() {
+    SetFrameLoopActive(false);
+    {
+        TForm3 dialog(this, VersionText);
+        dialog.exec();
+    }
+    SetFrameLoopActive(true);
+}
+
 void TForm1::Exit1Click() { close(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -340,7 +378,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TForm1::PlaySoundEffect(const char*) {}
+void TForm1::PlaySoundEffect(const char* name) {
+    if (!audio_ || !name) return;
+    for (int i = 0; i < 3; ++i)
+        if (qstricmp(name, kEffectNames[i]) == 0) audio_->PlayEffect(soundEffects_[i]);
+}
 bool TForm1::SoundEffectsOn() const { return Settings.SoundFXOn(); }
 int TForm1::SlideSpeed() const { return Settings.SlideSpeedValue(); }
 int TForm1::LevelCount() const { return Header.LevelCount; }

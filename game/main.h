@@ -8,6 +8,7 @@
 #include "gamepack/gamepackformat.h"
 #include "gamepack/picture.h"
 #include "music/ymplayer.h"
+#include "platform/audio.h"
 
 #include "game/flow.h"
 #include "game/hiscoretable.h"
@@ -42,7 +43,9 @@ class TForm1 : public QMainWindow, public GameHost {
     Q_OBJECT
 public:
     // The store keeps the settings, the Top 10 table and the saved game between runs.
-    explicit TForm1(SettingsStore& store);
+    // audio is the sound card, owned by the caller and outliving the window; without one
+    // the game runs silently.
+    explicit TForm1(SettingsStore& store, platform::Audio* audio = nullptr);
     ~TForm1() override;
 
     // Components, named as the rest of the game refers to them.
@@ -110,8 +113,8 @@ public slots:
     void SaveGame1Click();
     void Restoregame1Click();
     void ClearTop10Table1Click();
-    void Settings1Click() {}
-    void About1Click() {}
+    void Settings1Click();
+    void About1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -129,6 +132,9 @@ private:
     void StoreRecords();
 
     SettingsStore& store_;
+    platform::Audio* audio_ = nullptr;
+    static constexpr const char* kEffectNames[3] = {"appl", "good", "slide"};
+    int soundEffects_[3] = {-1, -1, -1};   // by kEffectNames; -1 plays nothing
     WindowSizes designSizes_ = DesignSizes;
     bool startFailed_ = false;
 };
