@@ -1,0 +1,98 @@
+// The Settings and About commands of the main window: each dialog is made for one modal
+// showing, no frames are drawn while it is open, and it is gone afterwards.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstring>
+#include <functional>
+
+#include "gamepack/about.h"
+#include "gamepack/options.h"
+#include "tests/game/windowfixture.h"
+
+namespace {
+
+class DialogCommands : public WindowTest {
+protected:
+    // Runs `command`; once its dialog is up, records what the window looked like and hands
+    // the dialog to `act`, which must close it.
+    template <typename Dialog>
+    void RunWhileOpen(void (TForm1::*command)(), const std::function<void(Dialog&)>& act) {
+        QTimer::singleShot(0, [this, act] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            opened_ = dialog != nullptr;
+            loopWhileOpen_ = form->FrameLoopActive;
+            if (dialog) act(*dialog);
+            else if (QApplication::activeModalWidget()) QApplication::activeModalWidget()->close();
+        });
+        (form.get()->*command)();
+    }
+
+    bool opened_ = false;
+    bool loopWhileOpen_ = true;
+};
+
+TEST_F(DialogCommands, SettingsOkOnAnotherPackStartsItsFirstLevelAndTheLoopResumes) {
+    Write("default.spx", MakeGamepack(1, 0, 3));
+    Write("small.spx", MakeGamepack(0, 0, 1));
+    TForm1& w = Start();
+    w.flow.LevelIndex = 2;
+    w.flow.board.MoveCount = 17;
+    ASSERT_EQ(w.flow.board.BoardCols, 4);
+
+    RunWhileOpen<TForm2>(&TForm1::Settings1Click, [](TForm2& d) {
+        for (int row = 0; row < d.ListBox1->count(); ++row)
+            if (d.EntryName(row) == "small.spx") d.ListBox1->setCurrentRow(row);
+        QTest::mouseClick(d.Button2, Qt::LeftButton);
+    });
+
+    EXPECT_TRUE(opened_);
+    EXPECT_FALSE(loopWhileOpen_);
+    EXPECT_TRUE(w.FrameLoopActive);
+    EXPECT_TRUE(w.findChildren<TForm2*>().isEmpty());
+    EXPECT_EQ(w.Settings.GamepackName, "small.spx");
+    EXPECT_EQ(w.flow.LevelIndex, 0);
+    EXPECT_EQ(w.flow.board.BoardCols, 3);
+    EXPECT_EQ(w.flow.State, ScreenState::Playing);
+}
+
+TEST_F(DialogCommands, SettingsOkOnTheSamePackLeavesThePausedScreenWithItsCheckMark) {
+    Write("default.spx", MakeGamepack(1, 0, 3));
+    TForm1& w = Start();
+    w.flow.LevelIndex = 1;
+    w.flow.board.MoveCount = 5;
+    w.Pause1Click();
+    ASSERT_EQ(w.flow.State, ScreenState::Paused);
+    int32_t grid[Board::MaxCells][Board::MaxCells];
+    std::memcpy(grid, w.flow.board.TileGrid, sizeof grid);
+    RunWhileOpen<TForm2>(&TForm1::Settings1Click, [](TForm2& d) { QTest::mouseClick(d.Button2, Qt::LeftButton); });
+    EXPECT_FALSE(w.Pause1->isChecked());
+    EXPECT_EQ(w.flow.State, ScreenState::Playing);
+    EXPECT_EQ(w.flow.LevelIndex, 1);
+    EXPECT_EQ(w.flow.board.MoveCount, 5);
+    EXPECT_EQ(std::memcmp(grid, w.flow.board.TileGrid, sizeof grid), 0);
+    w.Pause1Click();  // one P pauses again
+    EXPECT_EQ(w.flow.State, ScreenState::Paused);
+}
+
+TEST_F(DialogCommands, AboutShowsTheWindowsVersionModallyAndIsFreedAfter) {
+    Write("default.spx", MakeGamepack(0, 0, 1));
+    TForm1& w = Start();
+    QString version;
+    RunWhileOpen<TForm3>(&TForm1::About1Click, [&version](TForm3& d) {
+        version = d.Label2->text();
+        QTest::keyClick(&d, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(opened_);
+    EXPECT_FALSE(loopWhileOpen_);
+    EXPECT_TRUE(w.FrameLoopActive);
+    EXPECT_EQ(version, "v" + w.VersionText);
+    EXPECT_TRUE(w.findChildren<TForm3*>().isEmpty());
+}
+
+}  // namespace
