@@ -83,8 +83,7 @@ TEST_F(DiskDriver, TheMusicReachesTheCardAsMarlipanYmRendersItSampleForSample) {
     EXPECT_EQ(FirstDifference(out, at, rendered, 0, expected.size()), -1);
 }
 
-TEST_F(DiskDriver, AnEffectIsPlayedWholeOverTheMusicAndTheMusicGoesOn) {
-    const std::vector<uint8_t> packed = Packed(Tune());
+TEST_F(DiskDriver, AnEffectReachesTheCardWholeAsItWasDecoded) {
     std::vector<int16_t> effect;
     {
         platform::SdlAudio audio;
@@ -93,42 +92,20 @@ TEST_F(DiskDriver, AnEffectIsPlayedWholeOverTheMusicAndTheMusicGoesOn) {
         const int good = audio.LoadEffect(reinterpret_cast<const uint8_t*>(wav.constData()), size_t(wav.size()));
         ASSERT_GE(good, 0);
         effect = *audio.EffectSamples(good);
-        audio.PlayEffect(good);   // alone first: it is in the file as it was decoded
-        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-        CYmEngine engine(&audio.WaveOut());
-        engine.SetLooping(true);
-        ASSERT_TRUE(engine.LoadSong(packed.data(), packed.size()));
-        engine.Play();
-        ASSERT_TRUE(WaitUntil([&] { return audio.Music().Stats().buffersPlayed >= 1; }));
-        audio.PlayEffect(good);   // then over the music
-        ASSERT_TRUE(WaitUntil([&] { return audio.Music().Stats().buffersPlayed >= 4; }));
-        engine.Stop();
-        EXPECT_EQ(audio.Music().Stats().lateRefills, 0u);
+        audio.PlayEffect(good);   // returns at once; the card plays it meanwhile
+        // Until the file holds the effect and a little more.
+        const uintmax_t enough = effect.size() * 2 + 65536;
+        ASSERT_TRUE(WaitUntil([&] {
+            std::error_code e;
+            return fs::file_size(out_, e) >= enough;
+        }));
     }
     const std::vector<int16_t> out = Output();
     const size_t start = FirstNonZero(out);
     ASSERT_LT(start, out.size());
     const size_t at = start - FirstNonZero(effect);
     EXPECT_EQ(FirstDifference(out, at, effect, 0, effect.size()), -1);
-
-    // Where the music is, the file holds music plus effect: take the music away and the
-    // effect remains, whole, from its first sample.
-    const std::vector<int16_t> music = Reference(packed, 4);
-    size_t musicAt = at + effect.size();
-    while (musicAt < out.size() && out[musicAt] == 0) ++musicAt;
-    musicAt -= FirstNonZero(music);
-    size_t diffAt = musicAt;
-    while (diffAt < out.size() && diffAt - musicAt < music.size() && out[diffAt] == music[diffAt - musicAt]) ++diffAt;
-    ASSERT_LT(diffAt - musicAt, music.size()) << "the effect was not heard over the music";
-    std::vector<int16_t> heard;
-    for (size_t i = diffAt; i < diffAt + effect.size() && i - musicAt < music.size(); ++i)
-        heard.push_back(int16_t(std::clamp(int32_t(out[i]) - music[i - musicAt], -32768, 32767)));
-    const size_t effectFrom = FirstNonZero(effect);
-    size_t same = 0;
-    for (size_t i = 0; i < heard.size() && effectFrom + i < effect.size(); ++i)
-        if (heard[i] == effect[effectFrom + i]) ++same;
-    // Equal wherever the sum did not clip.
-    EXPECT_GT(same, heard.size() * 9 / 10);
+    for (size_t i = at + effect.size(); i < out.size(); ++i) ASSERT_EQ(out[i], 0) << i;
 }
 
 }  // namespace
