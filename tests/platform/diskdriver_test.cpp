@@ -97,7 +97,8 @@ TEST_F(DiskDriver, AnEffectReachesTheCardWholeAsItWasDecoded) {
         const uintmax_t enough = effect.size() * 2 + 65536;
         ASSERT_TRUE(WaitUntil([&] {
             std::error_code e;
-            return fs::file_size(out_, e) >= enough;
+            const uintmax_t size = fs::file_size(out_, e);
+            return !e && size >= enough;
         }));
     }
     const std::vector<int16_t> out = Output();
