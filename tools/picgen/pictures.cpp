@@ -59,6 +59,19 @@ void cloud(QPainter& p, double x, double y, double s, QColor fill = QColor(255, 
     p.drawPath(solid);
 }
 
+// Gulls as two arcs meeting at the body, in the painter's pen: span is the half width,
+// rise how far the wing tips stand above the body, bend where each wing curves.
+void gulls(QPainter& p, std::initializer_list<QPointF> at, double span, double rise, double bend) {
+    p.setBrush(Qt::NoBrush);
+    for (const QPointF g : at) {
+        QPainterPath w;
+        w.moveTo(g.x() - span, g.y() - rise);
+        w.quadTo(g.x() - bend, g.y() - 14, g.x(), g.y());
+        w.quadTo(g.x() + bend, g.y() - 14, g.x() + span, g.y() - rise);
+        p.drawPath(w);
+    }
+}
+
 void sun(QPainter& p, QPointF c, double r, int rays) {
     p.setPen(ink(8, QColor(255, 170, 20)));
     for (int i = 0; i < rays; ++i) {
@@ -173,16 +186,8 @@ void lighthouse(QImage& img) {
     p.setBrush(QColor(200, 30, 40));
     p.drawPath(polygon({{350, 98}, {380, 58}, {410, 98}}));
     p.drawEllipse(QPointF(380, 54), 6, 6);
-    // Gulls.
     p.setPen(ink(5, QColor(30, 20, 40)));
-    p.setBrush(Qt::NoBrush);
-    for (const QPointF g : {QPointF(90, 200), QPointF(250, 150), QPointF(200, 60)}) {
-        QPainterPath w;
-        w.moveTo(g.x() - 22, g.y() - 8);
-        w.quadTo(g.x() - 10, g.y() - 14, g.x(), g.y());
-        w.quadTo(g.x() + 10, g.y() - 14, g.x() + 22, g.y() - 8);
-        p.drawPath(w);
-    }
+    gulls(p, {QPointF(90, 200), QPointF(250, 150), QPointF(200, 60)}, 22, 8, 10);
 }
 
 void sailboat(QImage& img) {
@@ -249,16 +254,8 @@ void sailboat(QImage& img) {
     p.drawPath(polygon({{246, 95}, {246, 340}, {120, 340}}));
     p.setBrush(QColor(40, 90, 200));
     p.drawPath(polygon({{263, 60}, {310, 45}, {263, 32}}));
-    // Gulls.
     p.setPen(ink(5));
-    p.setBrush(Qt::NoBrush);
-    for (const QPointF g : {QPointF(110, 190), QPointF(160, 230), QPointF(370, 200)}) {
-        QPainterPath w;
-        w.moveTo(g.x() - 20, g.y() - 6);
-        w.quadTo(g.x() - 8, g.y() - 14, g.x(), g.y());
-        w.quadTo(g.x() + 8, g.y() - 14, g.x() + 20, g.y() - 6);
-        p.drawPath(w);
-    }
+    gulls(p, {QPointF(110, 190), QPointF(160, 230), QPointF(370, 200)}, 20, 6, 8);
 }
 
 void balloon(QImage& img) {
