@@ -13,9 +13,8 @@
 #include <QScreen>
 #include <QUrlQuery>
 
-// Naming the icon resource's initialiser keeps it in a program that links this library
-// as a static archive.
-static void InitIconResource() { Q_INIT_RESOURCE(about_icon); }
+#include "resources/programresources.h"
+
 
 namespace {
 
@@ -34,7 +33,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, const QFont& font, QColo
 }  // namespace
 
 TForm3::TForm3(QWidget* owner, const QString& versionText) : QDialog(owner) {
-    InitIconResource();
+    InitProgramResources();
     setWindowTitle("About");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFont(kSansSerifFamilies, PixelsForPoints(8)));
@@ -43,7 +42,7 @@ TForm3::TForm3(QWidget* owner, const QString& versionText) : QDialog(owner) {
     Image1 = new QLabel(this);
     Image1->setGeometry(8, 8, 33, 33);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setPixmap(QPixmap(":/about/marlipan-64.png")
+    Image1->setPixmap(QPixmap(":/icons/marlipan-64.png")
                           .scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
     // The shadow first, so that the red title is drawn over it.

@@ -2,13 +2,18 @@
 
 #include <exception>
 
+#include <QIcon>
+
 #include "platform/dialogs.h"
+#include "resources/programresources.h"
 #include "platform/keystate.h"
 
 MarlipanApplication::MarlipanApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("Marlipan");
     setApplicationDisplayName("Marlipan!");
     setOrganizationName("Dunmarsh");
+    InitProgramResources();
+    setWindowIcon(QIcon(":/icons/marlipan.png"));
     KeyState::Install(this);
 }
 

@@ -3,9 +3,8 @@
 #include <QDir>
 #include <QFile>
 
-// Registers the program's resources; outside any namespace, as Qt requires. Referring to
-// the registration also keeps the linker from dropping it out of a static library.
-static void RegisterProgramResources() { Q_INIT_RESOURCE(marlipan); }
+#include "resources/programresources.h"
+
 
 namespace platform {
 
@@ -21,8 +20,7 @@ QString FindEntry(const QDir& dir, const QString& name, QDir::Filters filters) {
 }  // namespace
 
 QByteArray FindResource(const QString& name, const QString& type) {
-    static const bool registered = (RegisterProgramResources(), true);
-    (void)registered;
+    InitProgramResources();
     if (name.isEmpty() || type.isEmpty()) return QByteArray();
     const QDir root(":/");
     const QString typeDir = FindEntry(root, type, QDir::Dirs | QDir::NoDotAndDotDot);

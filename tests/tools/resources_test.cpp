@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "resources/programresources.h"
+
 namespace {
 
 QByteArray readSourceFile(const char* name) {
@@ -16,6 +18,7 @@ QByteArray readSourceFile(const char* name) {
 }
 
 QByteArray readResource(const char* path) {
+    InitProgramResources();
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
@@ -38,6 +41,7 @@ TEST(Resources, SoundEffectsAreCompiledInUnderTheirNamesWithoutExtension) {
 }
 
 TEST(Resources, IconIsAPng) {
+    InitProgramResources();
     const QImage icon(":/icons/marlipan.png");
     EXPECT_EQ(icon.size(), QSize(256, 256));
     const QImage small(":/icons/marlipan-64.png");
