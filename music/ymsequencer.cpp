@@ -280,6 +280,7 @@ void CYmSequencer::ApplyYm6Frame() {
 
 void CYmSequencer::FireEvent(EffectVoice& v) {
     const int volumeReg = 7 + v.Channel;   // R8, R9, R10
+    ++EffectEvents[v.Type & 3];
     switch (v.Type) {
     case kSidVoice:
         v.SidState = v.SidState ? 0 : v.Level;

@@ -59,6 +59,9 @@ public:
     double FrameElapsed = 0;
     uint64_t Step = 0;
     EffectVoice Voice1, Voice2;
+    // Effect events fired since the sequencer was made, by effect type; tools and tests
+    // read them to see which effects a song really plays.
+    uint64_t EffectEvents[4] = {0, 0, 0, 0};
 
 private:
     bool EndTest(bool insideLoop);

@@ -55,7 +55,7 @@ ParsedYm parseYm(const std::vector<uint8_t>& b) {
     return y;
 }
 
-ParsedYm composeAndParse(const std::string& score) { return parseYm(writeYm5(compose(score))); }
+ParsedYm composeAndParse(const std::string& score) { return parseYm(writeYm(compose(score))); }
 
 std::string sourceDir() {
     const char* src = std::getenv("MARLIPAN_SOURCE_DIR");
@@ -255,7 +255,7 @@ TEST(BundledSongs, AreBetweenTwentyAndSixtySecondsWithThreeVoicesAndATune) {
     ASSERT_GE(scores.size(), 4u);
     for (const auto& path : scores) {
         SCOPED_TRACE(path);
-        const ParsedYm y = parseYm(writeYm5(compose(readText(path))));
+        const ParsedYm y = parseYm(writeYm(compose(readText(path))));
         EXPECT_GE(y.frameCount, 20u * 50);
         EXPECT_LE(y.frameCount, 60u * 50);
         EXPECT_LT(y.loop, y.frameCount);

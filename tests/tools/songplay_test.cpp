@@ -45,7 +45,7 @@ std::string readText(const std::string& path) {
 }  // namespace
 
 TEST(SongsInTheEngine, AnAFourPlaysAtFourHundredAndFortyHertz) {
-    const auto samples = play(writeYm5(compose("speed: 50\npattern p\nA: a4:2\nend\norder: p\n")), 4);
+    const auto samples = play(writeYm(compose("speed: 50\npattern p\nA: a4:2\nend\norder: p\n")), 4);
     // Left channel, offset removed; count rising zero crossings over one second.
     const size_t n = 44100;
     ASSERT_GE(samples.size(), 2 * n);
@@ -68,7 +68,7 @@ TEST(SongsInTheEngine, BundledSongsAreAudibleAndNeverAtFullScale) {
         if (name.size() < 5 || name.substr(name.size() - 4) != ".txt") continue;
         SCOPED_TRACE(name);
         ++songs;
-        const auto samples = play(writeYm5(compose(readText(dir + "/" + name))), 12);  // about 4.4 s
+        const auto samples = play(writeYm(compose(readText(dir + "/" + name))), 12);  // about 4.4 s
         double mean = 0;
         int peak = 0;
         for (int16_t s : samples) {

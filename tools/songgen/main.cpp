@@ -1,4 +1,4 @@
-// marlipan-songgen SCORE.txt OUT.ym: composes a song from a score and writes it as a YM5 file.
+// marlipan-songgen SCORE.txt OUT.ym: composes a song from a score and writes it as a YM5 or YM6 file.
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     text << in.rdbuf();
     try {
         const auto song = marlipan::songgen::compose(text.str());
-        const auto bytes = marlipan::songgen::writeYm5(song);
+        const auto bytes = marlipan::songgen::writeYm(song);
         std::ofstream out(argv[2], std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         if (!out) {

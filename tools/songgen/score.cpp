@@ -10,22 +10,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-struct Instrument {
-    std::vector<int> env{15};
-    int vol = 15;
-    std::vector<int> arp{0};
-    int arpSpeed = 1;
-    std::vector<double> pitch{0};
-    double vibCents = 0;
-    int vibDelay = 0;
-    int cut = 0;
-    bool tone = true;
-    int toneFrames = 0;
-    int noise = 0;
-    int noiseFrames = 0;
-    int buzz = -1;
-};
-
+// A note of the score, in steps.
 struct Event {
     int start = 0;   // in steps
     int length = 0;  // in steps
@@ -126,6 +111,23 @@ Instrument parseInstrument(const std::vector<std::string>& args, int line) {
             inst.buzz = toInt(value, line, key);
             if (inst.buzz < 8 || inst.buzz > 15) fail(line, "buzz shapes are 8..15");
             inst.tone = false;
+        } else if (key == "sid") {
+            inst.sid = toDouble(value, line, key);
+            if (!(inst.sid > 0 && inst.sid <= 16)) fail(line, "sid is a ratio above 0, at most 16");
+        } else if (key == "sinus") {
+            inst.sinus = toDouble(value, line, key);
+            if (!(inst.sinus > 0 && inst.sinus <= 16)) fail(line, "sinus is a ratio above 0, at most 16");
+            inst.tone = false;
+        } else if (key == "sync") {
+            inst.sync = toInt(value, line, key);
+            if (inst.sync < 8 || inst.sync > 15) fail(line, "sync shapes are 8..15");
+            inst.tone = false;
+        } else if (key == "syncratio") {
+            inst.syncRatio = toDouble(value, line, key);
+            if (!(inst.syncRatio > 0 && inst.syncRatio <= 16)) fail(line, "syncratio is above 0, at most 16");
+        } else if (key == "drum") {
+            inst.drum = drumNumber(value);
+            if (inst.drum < 0) fail(line, "unknown drum '" + value + "' (kick, snare, hat)");
         } else {
             fail(line, "unknown instrument setting '" + key + "'");
         }
@@ -330,11 +332,35 @@ int envelopePeriod(double frequency, int shape) {
     return static_cast<int>(std::clamp(p, 1L, 65535L));
 }
 
+EffectTimer effectTimer(double eventsPerSecond) {
+    static const int factors[8] = {0, 4, 10, 16, 50, 64, 100, 200};
+    EffectTimer best;
+    if (!(eventsPerSecond > 0)) return best;
+    double bestError = 0;
+    for (int i = 1; i < 8; ++i) {
+        const long count = std::lround(2500000.0 / (factors[i] * eventsPerSecond));
+        if (count < 1 || count > 255) continue;
+        const double rate = 2500000.0 / (factors[i] * double(count));
+        const double error = std::abs(std::log(rate / eventsPerSecond));
+        if (best.prescaler == 0 || error < bestError) {
+            best = {uint8_t(i), uint8_t(count)};
+            bestError = error;
+        }
+    }
+    return best;
+}
+
+double EffectTimer::rate() const {
+    static const int factors[8] = {0, 4, 10, 16, 50, 64, 100, 200};
+    return prescaler && count ? 2500000.0 / (factors[prescaler & 7] * double(count)) : 0.0;
+}
+
 Song compose(const std::string& scoreText) {
     const Score score = parse(scoreText);
-    Song song;
-    song.name = score.name;
-    song.comment = score.comment;
+    Arrangement arr;
+    arr.name = score.name;
+    arr.comment = score.comment;
+    arr.instruments = score.instruments;
 
     std::vector<Event> events[3];
     int instrument[3] = {0, 0, 0};
@@ -354,34 +380,77 @@ Song compose(const std::string& scoreText) {
             length = used;
         }
         if (length <= 0) fail(it->second.line, "pattern '" + it->first + "' is empty");
-        for (int v = 0; v < 3; ++v) {
-            const int end = events[v].empty() ? 0 : events[v].back().start + events[v].back().length;
-            if (end < step + length) events[v].push_back({std::max(end, step), step + length - std::max(end, step), -1, 0});
-        }
         step += length;
     }
-    const int totalFrames = step * score.speed;
-    song.loopFrame = loopStep * score.speed;
-    song.frames.resize(totalFrames);
+    arr.totalFrames = step * score.speed;
+    arr.loopFrame = loopStep * score.speed;
+    for (int v = 0; v < 3; ++v)
+        for (const Event& e : events[v])
+            if (e.note >= 0)
+                arr.voices[v].push_back({e.start * score.speed, e.length * score.speed, e.note, e.instrument, 15});
+    return render(arr);
+}
+
+namespace {
+
+// What one voice asks of an effect slot in one frame.
+struct EffectRequest {
+    bool wanted = false;
+    FrameEffect effect;
+    int noteStart = -1;  // drums: the note that started it, to keep its slot while it plays
+};
+
+int drumFrames(int drum) {
+    const auto& kit = drumKit();
+    if (drum < 0 || drum >= static_cast<int>(kit.size())) return 0;
+    return static_cast<int>(std::ceil(kit[drum].size() / kDrumRate * kFrameRate));
+}
+
+}  // namespace
+
+Song render(const Arrangement& arr) {
+    Song song;
+    song.name = arr.name;
+    song.author = arr.author;
+    song.comment = arr.comment;
+    song.loopFrame = arr.loopFrame;
+    song.frames.resize(std::max(arr.totalFrames, 0));
+    std::vector<std::array<FrameEffect, 2>> effects(song.frames.size());
+    bool anyEffect = false, anyDrum = false;
 
     size_t cursor[3] = {0, 0, 0};
     int noisePeriod = 0, envLow = 0, envHigh = 0;
-    for (int f = 0; f < totalFrames; ++f) {
+    int slotVoice[2] = {-1, -1};         // which voice holds each effect slot
+    int slotKind[2] = {0, 0};            // the effect it runs
+    int slotNote[2] = {-1, -1};          // drums: the start of the note that holds it
+    for (int f = 0; f < arr.totalFrames; ++f) {
         auto& r = song.frames[f];
         r.fill(0);
         int mixer = 0x3F;  // everything off until a voice turns it on
         int shapeWrite = 0xFF;
+        EffectRequest request[3];
+        double voiceFreq[3] = {0, 0, 0};
+        const Instrument* voiceInst[3] = {nullptr, nullptr, nullptr};
         for (int v = 0; v < 3; ++v) {
-            while (cursor[v] + 1 < events[v].size() &&
-                   (events[v][cursor[v]].start + events[v][cursor[v]].length) * score.speed <= f)
-                ++cursor[v];
-            const Event& e = events[v][cursor[v]];
-            const int begin = e.start * score.speed, frames = e.length * score.speed;
-            const int k = f - begin;
-            if (e.note < 0 || k < 0 || k >= frames) continue;
-            const Instrument& inst = score.instruments[e.instrument];
-            int volume = (heldAt(inst.env, k) * inst.vol + 7) / 15;
-            if (inst.cut > 0 && k >= frames - inst.cut) volume = 0;
+            const auto& notes = arr.voices[v];
+            while (cursor[v] < notes.size() && notes[cursor[v]].start + notes[cursor[v]].length <= f) ++cursor[v];
+            if (cursor[v] >= notes.size()) continue;
+            const Note& e = notes[cursor[v]];
+            const int k = f - e.start;
+            if (e.note < 0 || k < 0 || k >= e.length) continue;
+            if (e.instrument < 0 || e.instrument >= static_cast<int>(arr.instruments.size())) continue;
+            const Instrument& inst = arr.instruments[e.instrument];
+            if (inst.drum >= 0) {
+                // The drum plays its samples by itself; its channel stays out of the mixer.
+                if (k < drumFrames(inst.drum)) {
+                    request[v].wanted = true;
+                    request[v].noteStart = e.start;
+                    request[v].effect = {uint8_t(v + 1), kDrum, drumTimer(), uint8_t(inst.drum), k == 0};
+                }
+                continue;
+            }
+            int volume = (heldAt(inst.env, k) * inst.vol * std::clamp(e.velocity, 0, 15) + 105) / 225;
+            if (inst.cut > 0 && k >= e.length - inst.cut) volume = 0;
             if (volume == 0) continue;
             double semis = e.note + heldAt(inst.pitch, k) +
                            inst.arp[(k / inst.arpSpeed) % inst.arp.size()];
@@ -398,6 +467,8 @@ Song compose(const std::string& scoreText) {
                 mixer &= ~(8 << v);
                 noisePeriod = inst.noise;
             }
+            voiceFreq[v] = freq;
+            voiceInst[v] = &inst;
             if (inst.buzz >= 0) {
                 const int ep = envelopePeriod(freq, inst.buzz);
                 envLow = ep & 0xFF;
@@ -407,6 +478,92 @@ Song compose(const std::string& scoreText) {
             } else {
                 r[8 + v] = static_cast<uint8_t>(volume);
             }
+            FrameEffect fx;
+            fx.channel = uint8_t(v + 1);
+            fx.restart = k == 0;
+            if (inst.sid > 0) {
+                fx.kind = kSid;
+                fx.timer = effectTimer(2.0 * freq * inst.sid);  // two flips per period
+                fx.level = uint8_t(volume);
+            } else if (inst.sinus > 0) {
+                fx.kind = kSinus;
+                fx.timer = effectTimer(8.0 * freq * inst.sinus);  // eight steps per period
+                fx.level = uint8_t(volume);
+            } else if (inst.sync >= 0) {
+                fx.kind = kSync;
+                fx.timer = effectTimer(freq);
+                fx.level = uint8_t(inst.sync);
+            } else {
+                continue;
+            }
+            if (fx.timer.prescaler == 0) continue;  // out of the timers' reach: played plainly
+            request[v].wanted = true;
+            request[v].effect = fx;
+        }
+
+        // Effect slots: a voice keeps its slot while it asks for the same effect (a drum
+        // while it plays), so its timer runs on without a jump.
+        for (int s = 0; s < 2; ++s) {
+            const int v = slotVoice[s];
+            if (v < 0) continue;
+            const EffectRequest& q = request[v];
+            if (!q.wanted || q.effect.kind != slotKind[s] || (q.effect.kind == kDrum && q.noteStart != slotNote[s]))
+                slotVoice[s] = -1;
+        }
+        auto holds = [&](int v) { return slotVoice[0] == v ? 0 : slotVoice[1] == v ? 1 : -1; };
+        // A drum that starts takes a timer even from another effect: a lost beat is heard
+        // more than a lead or bass that plays plainly for a moment. Drums run on the second
+        // timer and SID voices on the first, as YM5 has them; the other effects take
+        // whichever is free, the second first.
+        for (int v = 0; v < 3; ++v) {
+            const EffectRequest& q = request[v];
+            if (!q.wanted || q.effect.kind != kDrum || !q.effect.restart || holds(v) >= 0) continue;
+            for (int slot : {1, 0}) {
+                if (slotVoice[slot] >= 0 && slotKind[slot] == kDrum) continue;
+                slotVoice[slot] = v, slotKind[slot] = kDrum, slotNote[slot] = q.noteStart;
+                break;
+            }
+        }
+        for (int v = 0; v < 3; ++v) {
+            const EffectRequest& q = request[v];
+            if (!q.wanted || q.effect.kind == kDrum || holds(v) >= 0) continue;
+            const int first = q.effect.kind == kSid ? 0 : 1;
+            for (int slot : {first, 1 - first}) {
+                if (slotVoice[slot] >= 0) continue;
+                slotVoice[slot] = v, slotKind[slot] = q.effect.kind, slotNote[slot] = q.noteStart;
+                break;
+            }
+        }
+        for (int v = 0; v < 3; ++v) {
+            if (!request[v].wanted) continue;
+            const int slot = holds(v);
+            if (slot < 0) {
+                // No free timer: a drum is lost, the other effects play plainly.
+                const Instrument* inst = voiceInst[v];
+                if (inst && inst->sync >= 0 && inst->buzz < 0) {
+                    const int ep = envelopePeriod(voiceFreq[v], inst->sync);
+                    envLow = ep & 0xFF;
+                    envHigh = ep >> 8;
+                    if (request[v].effect.restart || f == 0 || effects[f - 1][0].channel - 1 == v ||
+                        effects[f - 1][1].channel - 1 == v)
+                        shapeWrite = inst->sync;
+                    r[8 + v] = 0x10;
+                } else if (inst && inst->sinus > 0) {
+                    mixer &= ~(1 << v);
+                }
+                continue;
+            }
+            FrameEffect fx = request[v].effect;
+            if (fx.kind == kDrum) {
+                anyDrum = true;
+                if (!fx.restart) fx.channel = 0;  // started already: the player lets it run
+            } else if (fx.kind == kSync) {
+                const int ep = envelopePeriod(voiceFreq[v] * voiceInst[v]->syncRatio, fx.level);
+                envLow = ep & 0xFF;
+                envHigh = ep >> 8;
+            }
+            effects[f][slot] = fx;
+            anyEffect = true;
         }
         r[6] = static_cast<uint8_t>(noisePeriod);
         r[7] = static_cast<uint8_t>(mixer);
@@ -414,10 +571,20 @@ Song compose(const std::string& scoreText) {
         r[12] = static_cast<uint8_t>(envHigh);
         r[13] = static_cast<uint8_t>(shapeWrite);
     }
+    if (anyEffect) song.effects = std::move(effects);
+    if (anyDrum) song.drums = drumKit();
     return song;
 }
 
-std::vector<uint8_t> writeYm5(const Song& song) {
+bool fitsYm5(const Song& song) {
+    for (const auto& slots : song.effects) {
+        if (slots[0].channel && slots[0].kind != kSid) return false;
+        if (slots[1].channel && slots[1].kind != kDrum) return false;
+    }
+    return true;
+}
+
+std::vector<uint8_t> writeYm(const Song& song) {
     std::vector<uint8_t> out;
     auto be = [&](uint32_t v, int bytes) {
         for (int i = bytes - 1; i >= 0; --i) out.push_back((v >> (8 * i)) & 0xFF);
@@ -426,23 +593,47 @@ std::vector<uint8_t> writeYm5(const Song& song) {
         out.insert(out.end(), s.begin(), s.end());
         out.push_back(0);
     };
+    const bool ym5 = fitsYm5(song);
     const uint32_t n = static_cast<uint32_t>(song.frames.size());
-    text("YM5!");
-    out.pop_back();  // the tag has no terminator
+    const std::string tag = ym5 ? "YM5!" : "YM6!";
+    out.insert(out.end(), tag.begin(), tag.end());
     const char check[] = "Marlipan";  // 8 bytes the player does not examine
     out.insert(out.end(), check, check + 8);
     be(n, 4);
-    be(1, 4);  // attributes: frames interleaved, no digital drums
-    be(0, 2);  // no digital drums
+    be(1, 4);  // attributes: frames interleaved, drum samples unsigned 8-bit
+    be(static_cast<uint32_t>(song.drums.size()), 2);
     be(kChipClock, 4);
     be(kFrameRate, 2);
     be(static_cast<uint32_t>(song.loopFrame), 4);
     be(0, 2);  // no additional data
+    for (const auto& drum : song.drums) {
+        be(static_cast<uint32_t>(drum.size()), 4);
+        out.insert(out.end(), drum.begin(), drum.end());
+    }
     text(song.name);
     text(song.author);
     text(song.comment);
+
+    std::vector<std::array<uint8_t, kRegisters>> frames = song.frames;
+    for (size_t f = 0; f < frames.size() && f < song.effects.size(); ++f) {
+        auto& b = frames[f];
+        for (int s = 0; s < 2; ++s) {
+            const FrameEffect& e = song.effects[f][s];
+            if (e.channel < 1 || e.channel > 3) continue;
+            // The effect's parameter rides in its channel's volume byte.
+            const uint8_t param = e.kind == kSync ? uint8_t(0x10 | (e.level & 0x0F))
+                                  : e.kind == kDrum ? uint8_t(e.level & 0x1F)
+                                                    : uint8_t(e.level & 0x0F);
+            b[7 + e.channel] = uint8_t((b[7 + e.channel] & 0xE0) | param);
+            const uint8_t mode = ym5 ? uint8_t(s == 0 && e.restart ? 0x40 : 0) : uint8_t(e.kind << 6);
+            const int hi = s == 0 ? 1 : 3, pre = s == 0 ? 6 : 8;
+            b[hi] = uint8_t((b[hi] & 0x0F) | e.channel << 4 | mode);
+            b[pre] = uint8_t((b[pre] & 0x1F) | (e.timer.prescaler & 7) << 5);
+            b[14 + s] = e.timer.count;
+        }
+    }
     for (int reg = 0; reg < kRegisters; ++reg)
-        for (uint32_t f = 0; f < n; ++f) out.push_back(song.frames[f][reg]);
+        for (uint32_t f = 0; f < n; ++f) out.push_back(frames[f][reg]);
     return out;
 }
 
