@@ -125,6 +125,16 @@ TEST_F(ToolTest, BadSongsGiveOneLineAndFailure) {
     const std::string empty = Write("empty.ym", {});
     ExpectFailure({"info", empty}, "not a YM song");
 
+    // MIDI files to import: not one at all, a song without notes, a track cut short.
+    ExpectFailure({"import", junk, Path("o.ym")}, "not a Standard MIDI File");
+    std::vector<uint8_t> midi = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
+                                 'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+    ExpectFailure({"import", Write("silent.mid", midi), Path("o.ym")}, "no notes");
+    ExpectFailure({"import", Write("silent.mid", midi), Path("o.ym"), "--voices", "1,99"}, "--voices");
+    midi[21] = 40;   // the track says 40 bytes, 4 follow
+    ExpectFailure({"import", Write("cut.mid", midi), Path("o.ym")}, "truncated");
+    EXPECT_FALSE(fs::exists(Path("o.ym"))) << "nothing written for a song that failed";
+
     // Packed, but the compressed data is cut off right after the header.
     std::vector<uint8_t> packed = lh5::PackArchive(Ym6Song(), "song.ym");
     packed.resize(size_t(packed[0]) + 2 + 3);

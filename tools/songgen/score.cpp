@@ -491,7 +491,11 @@ Song render(const Arrangement& arr) {
                 fx.level = uint8_t(volume);
             } else if (inst.sync >= 0) {
                 fx.kind = kSync;
-                fx.timer = effectTimer(freq);
+                // Below about 49 Hz the timer cannot run slowly enough: the restarts go an
+                // octave up, keeping the note's name.
+                double restart = freq;
+                while (restart < 49.0) restart *= 2;
+                fx.timer = effectTimer(restart);
                 fx.level = uint8_t(inst.sync);
             } else {
                 continue;

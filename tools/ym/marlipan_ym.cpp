@@ -4,6 +4,8 @@
 //   marlipan-ym render SONG OUT.wav [--seconds S] [--volume V]
 //   marlipan-ym pack IN OUT
 //   marlipan-ym unpack IN OUT
+//   marlipan-ym import SONG.mid OUT.ym [--voices 1,3,10] [--transpose N] [--loop-bar N]
+//                      [--title T] [--author A] [--effects]
 //
 // SONG may be packed (an -lh5- archive, as gamepacks carry it) or a plain YM file; a
 // plain one is packed in memory first, so the engine's own LoadSong always runs. Every
@@ -24,14 +26,18 @@
 #include <vector>
 
 #include "music/ymdecruncher.h"
+#include "music/ymsequencer.h"
 #include "music/ymplayer.h"
 #include "tools/lh5/lh5pack.h"
+#include "tools/songgen/score.h"
+#include "tools/ym/midiimport.h"
 
 namespace {
 
 const char* const kUsage =
     "usage: marlipan-ym info SONG | render SONG OUT.wav [--seconds S] [--volume V] | "
-    "pack IN OUT | unpack IN OUT";
+    "pack IN OUT | unpack IN OUT | import SONG.mid OUT.ym [--voices 1,3,10] [--transpose N] "
+    "[--loop-bar N] [--title T] [--author A] [--effects]";
 
 constexpr uintmax_t kMaxInput = 256u << 20;
 constexpr double kMaxSeconds = 24000.0;   // keeps the WAV below 4 GiB
@@ -127,6 +133,16 @@ int Info(const std::string& path) {
     std::cout << "name: " << ToUtf8(song.SongName) << "\n";
     std::cout << "author: " << ToUtf8(song.Author) << "\n";
     std::cout << "comment: " << ToUtf8(song.Comment) << "\n";
+    if (engine.Playable() && (song.Kind == SongKind::Ym5 || song.Kind == SongKind::Ym6)) {
+        // One pass without looping, counting what the effect timers fire.
+        engine.SetLooping(false);
+        engine.ResetForPass();
+        for (int which = 0; !engine.EndOfSong(); which ^= 1) engine.FillBuffer(which);
+        const uint64_t* n = engine.Sequencer().EffectEvents;
+        std::cout << "effect events in one pass: SID voice " << n[kSidVoice] << ", digital drum "
+                  << n[kDigiDrum] << ", sinus SID " << n[kSinusSid] << ", sync buzzer " << n[kSyncBuzzer]
+                  << "\n";
+    }
     if (song.ChipClock != -2)
         std::cout << "header clock: " << song.ChipClock << " Hz, frame rate: "
                   << song.FrameRate / 1000 << " Hz (played at 2000000 Hz, 50 Hz)\n";
@@ -240,6 +256,60 @@ int Unpack(const std::string& in, const std::string& out) {
     return 0;
 }
 
+int ParseWhole(const std::string& option, const std::string& text, int low, int high) {
+    const double v = ParseNumber(option, text);
+    if (v != std::floor(v) || v < low || v > high)
+        throw Failure(option + ": must be a whole number from " + std::to_string(low) + " to " +
+                      std::to_string(high));
+    return int(v);
+}
+
+int Import(const std::vector<std::string>& args) {
+    if (args.size() < 2) throw Failure(kUsage);
+    const std::string& midiPath = args[0];
+    const std::string& outPath = args[1];
+    marlipan::midi::ImportOptions options;
+    options.fallbackTitle = std::filesystem::path(midiPath).stem().string();
+    for (size_t i = 2; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--effects") {
+            options.effects = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) throw Failure("unexpected argument '" + a + "' (" + kUsage + ")");
+        const std::string& value = args[++i];
+        try {
+            if (a == "--voices") options.channels = marlipan::midi::parseChannels(value);
+            else if (a == "--transpose") options.transpose = ParseWhole(a, value, -48, 48);
+            else if (a == "--loop-bar") options.loopBar = ParseWhole(a, value, 1, 100000);
+            else if (a == "--title") options.title = value;
+            else if (a == "--author") options.author = value;
+            else throw Failure("unexpected argument '" + a + "' (" + kUsage + ")");
+        } catch (const marlipan::midi::ImportError& e) {
+            throw Failure(e.what());
+        }
+    }
+    for (const std::string* text : {&options.title, &options.author})
+        if (text->size() > 200) throw Failure("--title and --author: at most 200 characters");
+    marlipan::midi::Import imported;
+    try {
+        imported = marlipan::midi::importMidi(ReadFile(midiPath), options);
+    } catch (const marlipan::midi::ImportError& e) {
+        throw Failure(midiPath + ": " + e.what());
+    }
+    const std::vector<uint8_t> ym = marlipan::songgen::writeYm(imported.song);
+    WriteFile(outPath, ym);
+    std::cout << outPath << ": \"" << imported.song.name << "\", " << imported.song.frames.size() << " frames ("
+              << imported.seconds << " s, " << imported.bars << " bars), loop at frame " << imported.song.loopFrame
+              << ", " << std::string(ym.begin(), ym.begin() + 4) << "\n";
+    for (size_t v = 0; v < imported.parts.size(); ++v) {
+        const auto& p = imported.parts[v];
+        std::cout << "voice " << char('A' + v) << ": channel " << p.channel << " (" << p.role << ", "
+                  << p.notes << " notes)\n";
+    }
+    return 0;
+}
+
 int Run(const std::vector<std::string>& args) {
     if (args.empty()) throw Failure(kUsage);
     const std::string& cmd = args[0];
@@ -248,6 +318,7 @@ int Run(const std::vector<std::string>& args) {
     if (cmd == "render") return Render(rest);
     if (cmd == "pack" && rest.size() == 2) return Pack(rest[0], rest[1]);
     if (cmd == "unpack" && rest.size() == 2) return Unpack(rest[0], rest[1]);
+    if (cmd == "import") return Import(rest);
     throw Failure(kUsage);
 }
 
