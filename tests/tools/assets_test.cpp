@@ -67,6 +67,14 @@ std::vector<Pack> bundledPacks() {
     return packs;
 }
 
+// The "name:" of a song's score: the title its YM file carries.
+std::string scoreName(const std::string& path) {
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("name:", 0) == 0) return trim(line.substr(5));
+    return "";
+}
+
 bool exists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0;
@@ -101,7 +109,7 @@ TEST(BundledPacks, HaveFiveToTenLevelsWithDistinctPicturesAndComposableSongs) {
         EXPECT_LE(p.size, 7);
         EXPECT_TRUE(timers.count(p.timer.empty() ? "none" : p.timer)) << p.timer;
         EXPECT_TRUE(difficulties.count(p.difficulty)) << p.difficulty;
-        std::set<std::string> pictures;
+        std::set<std::string> pictures, songs;
         int withSong = 0;
         for (const auto& l : p.levels) {
             SCOPED_TRACE(l.name);
@@ -114,7 +122,11 @@ TEST(BundledPacks, HaveFiveToTenLevelsWithDistinctPicturesAndComposableSongs) {
             EXPECT_FALSE(l.title.empty()) << "a song shows its title in the status line";
             const std::string stem = l.song.substr(0, l.song.rfind('.'));
             EXPECT_TRUE(exists(sourceDir() + "/assets/songs/" + stem + ".txt")) << "no score for " << l.song;
+            EXPECT_EQ(l.title, scoreName(sourceDir() + "/assets/songs/" + stem + ".txt"))
+                << "the status line shows the song's own title";
+            songs.insert(l.song);
         }
         EXPECT_GE(withSong * 2, static_cast<int>(p.levels.size())) << "music on most levels";
+        EXPECT_GE(songs.size(), 2u) << "every pack has two different songs at least";
     }
 }

@@ -20,7 +20,7 @@ uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
 }
 uint16_t be16(const std::vector<uint8_t>& b, size_t at) { return uint16_t((b[at] << 8) | b[at + 1]); }
 
-// A YM5 file read back by the byte layout alone, independent of the writer.
+// A YM5 or YM6 file read back by the byte layout alone, independent of the writer.
 struct ParsedYm {
     std::string tag;
     uint32_t frameCount = 0, attributes = 0, clock = 0, loop = 0;
@@ -46,6 +46,7 @@ ParsedYm parseYm(const std::vector<uint8_t>& b) {
     y.loop = be32(b, 28);
     y.extra = be16(b, 32);
     size_t at = 34 + y.extra;
+    for (int d = 0; d < y.drums && at + 4 <= b.size(); ++d) at += 4 + be32(b, at);  // size, samples
     std::string* texts[] = {&y.name, &y.author, &y.comment};
     for (auto* t : texts) {
         while (at < b.size() && b[at] != 0) t->push_back(char(b[at++]));
@@ -248,23 +249,27 @@ TEST(SongScore, SharpsAreNotComments) {
     EXPECT_EQ(y.tone(0, 0), tonePeriod(noteFrequency(66)));
 }
 
-// The bundled scores make songs of 20 to 60 seconds in which all three voices play and
-// the lead has a tune rather than a drone.
-TEST(BundledSongs, AreBetweenTwentyAndSixtySecondsWithThreeVoicesAndATune) {
+// The bundled scores make at least ten songs of 45 seconds to two minutes before they loop,
+// whose repeating part is long too, in which all three voices play and the lead has a tune
+// rather than a drone.
+TEST(BundledSongs, AreTenOrMoreOfAtLeastFortyFiveSecondsWithThreeVoicesAndATune) {
     const auto scores = bundledScores();
-    ASSERT_GE(scores.size(), 4u);
+    EXPECT_GE(scores.size(), 10u);
+    std::set<std::string> names;
     for (const auto& path : scores) {
         SCOPED_TRACE(path);
         const ParsedYm y = parseYm(writeYm(compose(readText(path))));
-        EXPECT_GE(y.frameCount, 20u * 50);
-        EXPECT_LE(y.frameCount, 60u * 50);
+        EXPECT_GE(y.frameCount, 45u * 50);
+        EXPECT_LE(y.frameCount, 120u * 50);
         EXPECT_LT(y.loop, y.frameCount);
+        EXPECT_GE(y.frameCount - y.loop, 40u * 50) << "the part that repeats";
         EXPECT_FALSE(y.name.empty());
+        EXPECT_TRUE(names.insert(y.name).second) << "two songs called " << y.name;
         std::set<int> leadPeriods;
         bool sounds[3] = {false, false, false};
         for (uint32_t f = 0; f < y.frameCount; ++f) {
             for (int v = 0; v < 3; ++v) sounds[v] = sounds[v] || (y.reg(8 + v, f) & 0x1F) != 0;
-            if (y.reg(8, f) != 0) leadPeriods.insert(y.tone(0, f));
+            if ((y.reg(8, f) & 0x1F) != 0) leadPeriods.insert(y.tone(0, f));
         }
         EXPECT_TRUE(sounds[0] && sounds[1] && sounds[2]);
         EXPECT_GE(leadPeriods.size(), 8u);

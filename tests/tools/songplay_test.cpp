@@ -6,11 +6,14 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "music/ymplayer.h"
+#include "music/ymsequencer.h"
 #include "tools/lh5/lh5pack.h"
 #include "tools/songgen/score.h"
 
@@ -57,10 +60,26 @@ TEST(SongsInTheEngine, AnAFourPlaysAtFourHundredAndFortyHertz) {
     EXPECT_NEAR(rising, 440, 2);  // the period 284 gives 440.14 Hz
 }
 
-TEST(SongsInTheEngine, BundledSongsAreAudibleAndNeverAtFullScale) {
+// The effects each bundled song is arranged with: a new song says here what it plays.
+const std::map<std::string, std::set<EffectType>> kClaimedEffects = {
+    {"deepblue", {}},
+    {"greensleeves", {kSinusSid}},
+    {"harbour", {}},
+    {"joy", {kSidVoice, kDigiDrum}},
+    {"lastlap", {kSidVoice, kDigiDrum}},
+    {"minuet", {kSidVoice}},
+    {"mountainking", {kDigiDrum, kSyncBuzzer}},
+    {"racing", {kDigiDrum}},
+    {"scarborough", {kSidVoice, kSinusSid}},
+    {"snowfall", {kSinusSid}},
+    {"sunny", {}},
+};
+
+TEST(SongsInTheEngine, BundledSongsAreAudibleLoopAndPlayTheEffectsTheyClaim) {
     const char* src = std::getenv("MARLIPAN_SOURCE_DIR");
     const std::string dir = std::string(src && *src ? src : MARLIPAN_TOOLS_TEST_SOURCE_DIR) + "/assets/songs";
     int songs = 0;
+    std::set<EffectType> heard;
     DIR* d = opendir(dir.c_str());
     ASSERT_NE(d, nullptr);
     while (dirent* e = readdir(d)) {
@@ -68,7 +87,8 @@ TEST(SongsInTheEngine, BundledSongsAreAudibleAndNeverAtFullScale) {
         if (name.size() < 5 || name.substr(name.size() - 4) != ".txt") continue;
         SCOPED_TRACE(name);
         ++songs;
-        const auto samples = play(writeYm(compose(readText(dir + "/" + name))), 12);  // about 4.4 s
+        const auto ym = writeYm(compose(readText(dir + "/" + name)));
+        const auto samples = play(ym, 12);  // about 4.4 s
         double mean = 0;
         int peak = 0;
         for (int16_t s : samples) {
@@ -81,7 +101,37 @@ TEST(SongsInTheEngine, BundledSongsAreAudibleAndNeverAtFullScale) {
         const double rms = std::sqrt(ac / samples.size());
         EXPECT_GT(rms, 1000.0) << "audible";
         EXPECT_LT(peak, 32767) << "below full scale";
+
+        // One whole pass, counting the effect events, then on past the end: the song goes
+        // on at its loop frame.
+        const auto packed = lh5::PackArchive(ym, "song.ym");
+        CYmEngine engine(nullptr);
+        ASSERT_TRUE(engine.LoadSong(packed.data(), packed.size()));
+        engine.SetLooping(true);
+        engine.ResetForPass();
+        int which = 0;
+        while (engine.Sequencer().FramesPlayed < engine.Frames().FramesToPlay) engine.FillBuffer(which ^= 1);
+        uint64_t events[4];
+        std::copy(engine.Sequencer().EffectEvents, engine.Sequencer().EffectEvents + 4, events);
+        const uint32_t endPosition = engine.Sequencer().Position;
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(engine.FillBuffer(which ^= 1), CYmEngine::kBufferValues);
+        EXPECT_FALSE(engine.EndOfSong());
+        const uint32_t loop = engine.Frames().LoopFrame;
+        EXPECT_GT(engine.Sequencer().Position, loop) << "ended at " << endPosition;
+        EXPECT_LE(engine.Sequencer().Position, loop + 56) << "at most three buffers (56 frames) past the end";
+
+        const auto claim = kClaimedEffects.find(name.substr(0, name.size() - 4));
+        ASSERT_NE(claim, kClaimedEffects.end()) << "say which effects the song plays";
+        for (EffectType t : {kSidVoice, kDigiDrum, kSinusSid, kSyncBuzzer}) {
+            if (claim->second.count(t)) {
+                EXPECT_GE(events[t], 1000u) << "effect " << int(t) << " claimed but hardly played";
+                heard.insert(t);
+            } else {
+                EXPECT_EQ(events[t], 0u) << "effect " << int(t) << " played but not claimed";
+            }
+        }
     }
     closedir(d);
-    EXPECT_GE(songs, 4);
+    EXPECT_GE(songs, 10);
+    EXPECT_EQ(heard.size(), 4u) << "the songs together play all four effects";
 }
