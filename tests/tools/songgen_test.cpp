@@ -224,6 +224,63 @@ order: p
     EXPECT_EQ(y.reg(8, 3), 0);
 }
 
+// A SID voice and a drum fit YM5: the SID timer in bytes 1, 6 and 14 (bit 6 of byte 1
+// restarts it at a note), the drum's channel in byte 3 on its first frame only, its timer in
+// bytes 8 and 15, its number in the channel's volume byte. Any other effect makes YM6, whose
+// type bits sit in bytes 1 and 3.
+TEST(SongScore, EffectsAreWrittenAsYm5WhenTheyFitAndAsYm6Otherwise) {
+    const ParsedYm y = composeAndParse(R"(
+speed: 3
+inst s env=12 sid=1
+inst k drum=snare
+pattern p
+A: @s a4:2
+B: @k c4:2
+end
+order: p
+)");
+    EXPECT_EQ(y.tag, "YM5!");
+    ASSERT_EQ(y.drums, 3) << "the whole kit";
+    const EffectTimer sid = effectTimer(2 * noteFrequency(69));
+    for (uint32_t f = 0; f < 6; ++f) {
+        SCOPED_TRACE(f);
+        EXPECT_EQ(y.reg(1, f) & 0x30, 0x10) << "SID on A";
+        EXPECT_EQ(y.reg(1, f) & 0x40, f == 0 ? 0x40 : 0) << "restarted at the note only";
+        EXPECT_EQ(y.reg(6, f) >> 5, sid.prescaler);
+        EXPECT_EQ(y.reg(14, f), sid.count);
+        EXPECT_EQ(y.reg(8, f) & 0x1F, 12) << "SID volume";
+        EXPECT_EQ(y.reg(3, f) & 0x30, f == 0 ? 0x20 : 0) << "the drum starts on B once";
+        EXPECT_EQ(y.reg(7, f) & 0x12, 0x12) << "B's tone and noise stay off while it plays";
+    }
+    EXPECT_EQ(y.reg(9, 0) & 0x1F, kSnare);
+    EXPECT_EQ(y.reg(8, 0) >> 5, drumTimer().prescaler);
+    EXPECT_EQ(y.reg(15, 0), drumTimer().count);
+
+    const ParsedYm z = composeAndParse(R"(
+speed: 3
+inst p env=9 sinus=1
+inst b sync=12 syncratio=2
+pattern p
+B: @p e5:1
+C: @b a2:1
+end
+order: p
+)");
+    EXPECT_EQ(z.tag, "YM6!");
+    EXPECT_EQ(z.drums, 0);
+    for (uint32_t f = 0; f < 3; ++f) {
+        SCOPED_TRACE(f);
+        // The sinus SID took the second timer first, the sync buzzer the first.
+        EXPECT_EQ(z.reg(3, f) & 0xF0, 0x80 | 0x20) << "sinus SID (2) on B";
+        EXPECT_EQ(z.reg(15, f), effectTimer(8 * noteFrequency(76)).count);
+        EXPECT_EQ(z.reg(9, f) & 0x1F, 9);
+        EXPECT_EQ(z.reg(1, f) & 0xF0, 0xC0 | 0x30) << "sync buzzer (3) on C";
+        EXPECT_EQ(z.reg(10, f) & 0x1F, 0x10 | 12) << "envelope mode, shape 12";
+        EXPECT_EQ(z.reg(11, f) | z.reg(12, f) << 8, envelopePeriod(2 * noteFrequency(45), 12));
+        EXPECT_EQ(z.reg(7, f) & 0x06, 0x06) << "no square waves on B and C";
+    }
+}
+
 TEST(SongScore, MistakesAreReportedWithTheirLine) {
     const auto errorOf = [](const std::string& score) -> std::string {
         try {

@@ -60,6 +60,52 @@ TEST(SongsInTheEngine, AnAFourPlaysAtFourHundredAndFortyHertz) {
     EXPECT_NEAR(rising, 440, 2);  // the period 284 gives 440.14 Hz
 }
 
+// The period of a steady waveform: the smallest lag whose autocorrelation comes within 5 %
+// of the best one between 1 and 25 ms, so a multiple of the period is not taken for it.
+double pitch(const std::vector<int16_t>& stereo, double from, double to) {
+    std::vector<double> x;
+    for (size_t i = size_t(from * 44100); i < size_t(to * 44100); ++i) x.push_back(stereo[2 * i] + stereo[2 * i + 1]);
+    double mean = 0;
+    for (double v : x) mean += v;
+    mean /= x.size();
+    for (double& v : x) v -= mean;
+    const size_t lo = 44, hi = 1103, n = x.size() - hi;
+    std::vector<double> r(hi + 1, 0);
+    double best = 0;
+    for (size_t lag = lo; lag <= hi; ++lag) {
+        for (size_t i = 0; i < n; ++i) r[lag] += x[i] * x[i + lag];
+        best = std::max(best, r[lag]);
+    }
+    for (size_t lag = lo + 1; lag < hi; ++lag)
+        if (r[lag] >= 0.95 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+            // Parabolic interpolation between the neighbouring lags.
+            const double d = (r[lag - 1] - r[lag + 1]) / (2 * (r[lag - 1] - 2 * r[lag] + r[lag + 1]));
+            return 44100.0 / (lag + d);
+        }
+    return 0;
+}
+
+// The effect timers run at the note's pitch: each effect alone, with the square wave off.
+TEST(SongsInTheEngine, EffectsSoundAtTheirNotesPitch) {
+    const struct {
+        const char* inst;
+        const char* note;
+        double hz;
+    } cases[] = {
+        {"sid=1 tone=0", "a4", 440.0},             // the volume flips twice a period
+        {"sinus=1", "e5", 659.3},                  // eight sine steps a period
+        {"sync=8 syncratio=1.5", "a2", 110.0},     // the envelope restarted once a period
+        {"sync=10 syncratio=2.3", "d3", 146.8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.inst);
+        const std::string score = std::string("speed: 50\ninst x ") + c.inst + "\npattern p\nA: @x " + c.note +
+                                  ":2\nend\norder: p\n";
+        const auto samples = play(writeYm(compose(score)), 6);
+        EXPECT_NEAR(pitch(samples, 0.2, 1.2), c.hz, c.hz * 0.006);  // the timers' steps: under 10 cents
+    }
+}
+
 // The effects each bundled song is arranged with: a new song says here what it plays.
 const std::map<std::string, std::set<EffectType>> kClaimedEffects = {
     {"deepblue", {}},
