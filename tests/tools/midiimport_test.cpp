@@ -209,3 +209,24 @@ TEST(MidiImport, BadInputIsRefusedWithAReason) {
     EXPECT_THROW(marlipan::midi::parseChannels("1,17"), ImportError);
     EXPECT_THROW(marlipan::midi::parseChannels("1,2,3,4"), ImportError);
 }
+
+// The SID voice of --effects flips the volume while the square wave plays; as the timer
+// drifts against the tone the sound changes, but it must never cancel to silence.
+TEST(MidiImport, TheSidVoiceOfEffectsNeverFallsSilentInALongNote) {
+    ImportOptions options;
+    options.effects = true;
+    const auto imported = importMidi(abcToMidi("X:1\nT:Long\nM:4/4\nL:1/4\nQ:1/4=60\nK:C\nA4 | e4 |\n"), options);
+    const Played p = play(imported.song, 8);
+    EXPECT_GT(p.events[0], 0u) << "a SID voice";
+    double quietest = 1e9;
+    for (double t = 0.1; t < 7.7; t += 0.02) {
+        if (std::abs(t - 4.0) < 0.1) continue;  // the change of note
+        const size_t a = size_t(t * 44100), b = size_t((t + 0.02) * 44100);
+        double mean = 0, power = 0;
+        for (size_t i = a; i < b; ++i) mean += p.left[i];
+        mean /= double(b - a);
+        for (size_t i = a; i < b; ++i) power += (p.left[i] - mean) * (p.left[i] - mean);
+        quietest = std::min(quietest, std::sqrt(power / double(b - a)));
+    }
+    EXPECT_GT(quietest, 1500.0) << "every 20 ms of the notes is heard";
+}

@@ -31,8 +31,9 @@
 // The player's special effects are instrument keys too; they run on the player's two effect
 // timers, so at most two voices use one at a time (a third plays plainly meanwhile):
 //   sid=R          SID voice: the volume flips between 0 and the envelope's volume R x twice
-//                  per period of the note (sid=1: in step with the tone; a slow drift of the
-//                  two makes the pulse width sweep)
+//                  per period of the note. sid=2 is the lead sound: a quarter of every period
+//                  sounds, its shape sweeping as the timer drifts against the tone; at sid=1
+//                  the two can cancel for a moment (with tone=0 it is a plain square)
 //   sinus=R        sinus SID: the volume follows a sine at R x the note's frequency; no square
 //                  wave unless tone=1 follows (a soft pad)
 //   sync=SHAPE     sync buzzer: the envelope (shape 8..15) runs at syncratio=R x the note's

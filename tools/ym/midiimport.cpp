@@ -206,7 +206,7 @@ std::vector<songgen::Instrument> Instruments(bool effects) {
     inst[kTom].noise = 8;
     inst[kTom].noiseFrames = 1;
     if (effects) {
-        inst[kLead].sid = 1;
+        inst[kLead].sid = 2;  // a quarter of each period sounds, however tone and timer drift
         inst[kBass].sync = 12;
         inst[kBass].syncRatio = 1.5;
     }
