@@ -134,6 +134,16 @@ TEST_F(ToolTest, BadSongsGiveOneLineAndFailure) {
     midi[21] = 40;   // the track says 40 bytes, 4 follow
     ExpectFailure({"import", Write("cut.mid", midi), Path("o.ym")}, "truncated");
     EXPECT_FALSE(fs::exists(Path("o.ym"))) << "nothing written for a song that failed";
+    // Found by mutating a good file: a damaged delta time (0x8E 0x80 ...) makes the events
+    // after it overrun the track, and libsmf then reads past it (and aborts on a failed
+    // assertion where the bytes after the buffer happen to be zero).
+    const std::string track =
+        "00ff010a6e6f746520747261636b00ff510307a12000ff5902960000ff58040402300800ff030954656d706f"
+        "e14d6170019045698e80450001ff51030f424000ac5169407f80510001905869873f805800875adbff2f00";
+    std::vector<uint8_t> overrun = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0,
+                                    'M', 'T', 'r', 'k', 0, 0, 0, uint8_t(track.size() / 2)};
+    for (size_t i = 0; i < track.size(); i += 2) overrun.push_back(uint8_t(std::stoi(track.substr(i, 2), nullptr, 16)));
+    ExpectFailure({"import", Write("overrun.mid", overrun), Path("o.ym")}, "end-of-track");
 
     // Packed, but the compressed data is cut off right after the header.
     std::vector<uint8_t> packed = lh5::PackArchive(Ym6Song(), "song.ym");

@@ -48,6 +48,56 @@ struct Reading {
     int ppqn = 0;
 };
 
+// libsmf reads a track until its end-of-track event and aborts the whole program when the
+// track's bytes run out first. So before handing a track over, its events are only measured
+// here, not interpreted: each must fit, and the end-of-track event must be the last bytes.
+// Running status is not carried over a meta or system-exclusive event, as the file format
+// says; a file that relies on it is refused rather than read differently from libsmf.
+bool EndsWithEndOfTrack(const uint8_t* p, size_t n) {
+    size_t at = 0;
+    const auto quantity = [&](uint32_t& value) {
+        value = 0;
+        for (int i = 0; i < 4; ++i) {
+            if (at >= n) return false;
+            const uint8_t b = p[at++];
+            value = value << 7 | (b & 0x7F);
+            if (!(b & 0x80)) return true;
+        }
+        return false;  // longer than four bytes
+    };
+    uint8_t running = 0;
+    while (at < n) {
+        uint32_t delta, length;
+        if (!quantity(delta) || at >= n) return false;
+        uint8_t status = p[at];
+        if (status & 0x80) ++at;
+        else if (running) status = running;
+        else return false;  // a data byte where an event should start
+        if (status == 0xFF) {
+            if (at >= n) return false;
+            const uint8_t type = p[at++];
+            if (!quantity(length) || length > n - at) return false;
+            at += length;
+            running = 0;
+            if (type == 0x2F) return at == n;
+        } else if (status == 0xF0 || status == 0xF7) {
+            if (!quantity(length) || length > n - at) return false;
+            at += length;
+            running = 0;
+        } else if (status >= 0xF0) {
+            return false;  // no system common or real-time messages in a file
+        } else {
+            const size_t bytes = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
+            if (bytes > n - at) return false;
+            for (size_t i = 0; i < bytes; ++i)
+                if (p[at + i] & 0x80) return false;
+            at += bytes;
+            running = status;
+        }
+    }
+    return false;
+}
+
 double SecondsAt(const smf_t* smf, int pulses) {
     const smf_tempo_t* t = smf_get_tempo_by_pulses(smf, pulses);
     if (!t || smf->ppqn <= 0) return 0;
@@ -70,6 +120,10 @@ Reading Read(const std::vector<uint8_t>& data) {
                                          : "truncated: track " + std::to_string(chunk) + " ends " +
                                                std::to_string(length - (data.size() - at - 8)) +
                                                " bytes early");
+        if (chunk > 0 && std::string(data.begin() + at, data.begin() + at + 4) == "MTrk" &&
+            !EndsWithEndOfTrack(data.data() + at + 8, length))
+            throw ImportError("truncated: track " + std::to_string(chunk) +
+                              " runs out before its end-of-track event");
         at += 8 + size_t(length);
     }
     g_lastLibraryMessage.clear();
