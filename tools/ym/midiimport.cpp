@@ -3,6 +3,8 @@
 #include <smf.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -44,7 +46,7 @@ int ChipLevel(int velocity, int volume, int expression) {
 struct Reading {
     std::vector<MidiNote> notes;
     std::string trackName;
-    std::vector<int> barStarts;  // in pulses, the last one past the last note
+    std::vector<int> barStarts;  // in frames, the last one at or past the end of the last note
     int ppqn = 0;
 };
 
@@ -98,8 +100,8 @@ bool EndsWithEndOfTrack(const uint8_t* p, size_t n) {
     return false;
 }
 
-double SecondsAt(const smf_t* smf, int pulses) {
-    const smf_tempo_t* t = smf_get_tempo_by_pulses(smf, pulses);
+double SecondsAt(const smf_t* smf, int64_t pulses) {
+    const smf_tempo_t* t = smf_get_tempo_by_pulses(smf, int(std::min<int64_t>(pulses, INT32_MAX)));
     if (!t || smf->ppqn <= 0) return 0;
     return t->time_seconds + (pulses - t->time_pulses) * (t->microseconds_per_quarter_note / 1e6) / smf->ppqn;
 }
@@ -212,20 +214,24 @@ Reading Read(const std::vector<uint8_t>& data) {
     std::vector<std::pair<int, int>> changes;  // pulse, bar length from there on
     for (const smf_tempo_t* t : signatures)
         if (changes.empty() || barPulses(t) != changes.back().second) changes.push_back({t->time_pulses, barPulses(t)});
-    int pulse = 0, barLength = 4 * r.ppqn;
+    // The length is checked first, so a hostile file cannot make the bars below endless.
+    if (SecondsAt(smf.get(), endPulse) > kMaxSeconds) throw ImportError("the song is longer than 30 minutes");
+    constexpr size_t kMaxBars = 20000;  // thirty minutes of bars a tenth of a second long
+    int64_t pulse = 0;
+    int barLength = 4 * r.ppqn;
     size_t next = 0;
     while (true) {
         while (next < changes.size() && changes[next].first <= pulse) barLength = changes[next++].second;
-        r.barStarts.push_back(pulse);
+        if (r.barStarts.size() >= kMaxBars) throw ImportError("the song has more than 20000 bars");
+        r.barStarts.push_back(int(std::lround(SecondsAt(smf.get(), pulse) * songgen::kFrameRate)));
         if (pulse >= endPulse) break;
-        int step = barLength;
+        int64_t step = barLength;
         if (next < changes.size() && changes[next].first < pulse + step)
             step = changes[next].first - pulse;  // a signature change mid-bar starts a new bar
         pulse += step;
     }
-    const double endSeconds = SecondsAt(smf.get(), r.barStarts.back());
-    if (endSeconds > kMaxSeconds) throw ImportError("the song is longer than 30 minutes");
-    for (int& b : r.barStarts) b = int(std::lround(SecondsAt(smf.get(), b) * songgen::kFrameRate));
+    if (r.barStarts.back() > kMaxSeconds * songgen::kFrameRate)
+        throw ImportError("the song is longer than 30 minutes");
     return r;
 }
 
