@@ -67,11 +67,12 @@ std::vector<Pack> bundledPacks() {
     return packs;
 }
 
-// The "name:" of a song's score: the title its YM file carries.
+// The "name:" of a song's score, or the "T:" of a tune in ABC: the title its YM file carries.
 std::string scoreName(const std::string& path) {
+    const std::string key = path.size() > 4 && path.substr(path.size() - 4) == ".abc" ? "T:" : "name:";
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);)
-        if (line.rfind("name:", 0) == 0) return trim(line.substr(5));
+        if (line.rfind(key, 0) == 0) return trim(line.substr(key.size()));
     return "";
 }
 
@@ -121,8 +122,9 @@ TEST(BundledPacks, HaveFiveToTenLevelsWithDistinctPicturesAndComposableSongs) {
             ++withSong;
             EXPECT_FALSE(l.title.empty()) << "a song shows its title in the status line";
             const std::string stem = l.song.substr(0, l.song.rfind('.'));
-            EXPECT_TRUE(exists(sourceDir() + "/assets/songs/" + stem + ".txt")) << "no score for " << l.song;
-            EXPECT_EQ(l.title, scoreName(sourceDir() + "/assets/songs/" + stem + ".txt"))
+            const std::string score = sourceDir() + "/assets/songs/" + stem;
+            EXPECT_TRUE(exists(score + ".txt") || exists(score + ".abc")) << "no score for " << l.song;
+            EXPECT_EQ(l.title, scoreName(exists(score + ".txt") ? score + ".txt" : score + ".abc"))
                 << "the status line shows the song's own title";
             songs.insert(l.song);
         }
