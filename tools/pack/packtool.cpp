@@ -17,6 +17,7 @@
 #include "music/ymplayer.h"
 #include "tools/lh5/lh5pack.h"
 #include "tools/pack/manifest.h"
+#include "tools/pack/picturefit.h"
 
 namespace {
 
@@ -30,13 +31,6 @@ std::vector<uint8_t> ReadAll(const QString& path) {
     if (f.error() != QFileDevice::NoError)
         throw PackError("can't read '" + path.toStdString() + "': " + f.errorString().toStdString());
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
-
-void WriteAll(const QString& path, const uint8_t* data, size_t size) {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) ||
-        f.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size) || !f.commit())
-        throw PackError("can't write '" + path.toStdString() + "': " + f.errorString().toStdString());
 }
 
 bool HasMethod(const std::vector<uint8_t>& b, const char* method) {
@@ -124,7 +118,14 @@ std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const
     }
 }
 
-std::vector<uint8_t> BuildFromManifest(const QString& manifestPath) {
+void WriteFileAtomically(const QString& path, const uint8_t* data, size_t size) {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) ||
+        f.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size) || !f.commit())
+        throw PackError("can't write '" + path.toStdString() + "': " + f.errorString().toStdString());
+}
+
+std::vector<uint8_t> BuildFromManifest(const QString& manifestPath, std::vector<std::string>* notes) {
     std::vector<uint8_t> text = ReadAll(manifestPath);
     Manifest m = ParseManifest(QByteArray(reinterpret_cast<const char*>(text.data()),
                                           qsizetype(text.size())),
@@ -145,7 +146,10 @@ std::vector<uint8_t> BuildFromManifest(const QString& manifestPath) {
         level.SongTitle = l.title;
         try {
             QString picture = base.filePath(l.picture);
-            level.Picture = PreparePictureFile(ReadAll(picture), l.picture);
+            std::vector<std::string> advice;
+            level.Picture = FitPictureFile(ReadAll(picture), l.picture, &advice);
+            for (const std::string& note : advice)
+                if (notes) notes->push_back(at(l.pictureLine, PackError(note)).what());
         } catch (const PackError& e) {
             throw at(l.pictureLine, e);
         }
@@ -167,9 +171,9 @@ std::vector<uint8_t> BuildFromManifest(const QString& manifestPath) {
     }
 }
 
-void BuildCommand(const QString& manifestPath, const QString& outPath) {
-    std::vector<uint8_t> bytes = BuildFromManifest(manifestPath);
-    WriteAll(outPath, bytes.data(), bytes.size());
+void BuildCommand(const QString& manifestPath, const QString& outPath, std::vector<std::string>* notes) {
+    std::vector<uint8_t> bytes = BuildFromManifest(manifestPath, notes);
+    WriteFileAtomically(outPath, bytes.data(), bytes.size());
 }
 
 std::string InfoText(const QString& path, bool* damaged) {
@@ -263,7 +267,7 @@ std::vector<QString> ExtractCommand(const QString& path, const QString& dirPath)
 
     std::vector<QString> written;
     auto write = [&](const QString& name, const uint8_t* data, size_t size) {
-        WriteAll(dir.filePath(name), data, size);
+        WriteFileAtomically(dir.filePath(name), data, size);
         written.push_back(name);
     };
     // Texts for the manifest: one line each, '#' escaped.
