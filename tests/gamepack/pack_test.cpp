@@ -8,6 +8,7 @@
 #include "tools/lh5/lh5pack.h"
 #include "tools/pack/folderpack.h"
 #include "tools/pack/manifest.h"
+#include "tools/pack/picturefit.h"
 #include "tools/pack/packtool.h"
 #include "testutil.h"
 
@@ -380,6 +381,26 @@ TEST(FolderPack, LevelNamesFromFileNamesFitTheHeader) {
     EXPECT_TRUE(NaturalLess("A1", "a01"));  // equal by value: plain order decides
     EXPECT_FALSE(NaturalLess("a01", "A1"));
     EXPECT_TRUE(NaturalLess("x9", "x10"));
+}
+
+
+// Cameras store a turned photo as taken and say so in a tag that the game's decoder
+// ignores: the stored picture must be turned already.
+TEST(FolderPack, PhotoWithARotationTagIsStoredUpright) {
+    std::vector<uint8_t> jpeg = EncodeJpeg(BlockPicture(4, 75).scaled(300, 200), 95);
+    // An Exif segment after the JFIF one: orientation 6, to be turned clockwise for viewing.
+    const std::vector<uint8_t> exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0,
+                                       'I', 'I', 42, 0, 8, 0, 0, 0,
+                                       1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0,
+                                       0, 0, 0, 0};
+    jpeg.insert(jpeg.begin() + 4 + (jpeg[4] << 8 | jpeg[5]), exif.begin(), exif.end());
+    std::vector<std::string> notes;
+    const std::vector<uint8_t> stored = FitPictureFile(jpeg, "turned.jpg", &notes);
+    // Read as the game reads it: libjpeg, blind to the tag. Turned clockwise, the photo's
+    // bottom-left block is at the top left.
+    const LevelPicture seen = PreparePicture(stored.data(), stored.size(), 300);
+    EXPECT_TRUE(Near(seen.Colour.pixel(20, 30), BlockColour(0, 3))) << std::hex << seen.Colour.pixel(20, 30);
+    EXPECT_TRUE(Near(seen.Colour.pixel(280, 30), BlockColour(0, 0))) << std::hex << seen.Colour.pixel(280, 30);
 }
 
 }  // namespace
