@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QProcess>
 
+#include "tests/music/songwriter.h"
 #include "tools/lh5/lh5pack.h"
 #include "tools/pack/folderpack.h"
 #include "tools/pack/manifest.h"
@@ -355,14 +356,22 @@ TEST_F(PackTool, FolderBuildTakesPicturesInNameOrderFitsThemToTheBoardAndWritesI
 
 TEST_F(PackTool, FolderOfMoreThanTenPicturesGivesTheFirstTenAndListsTheRest) {
     ASSERT_TRUE(QDir(dir.path()).mkpath("many"));
-    for (int i = 1; i <= 12; ++i) SavePicture(BlockPicture(3, 150), dir.filePath(QString("many/p%1.png").arg(i)));
+    for (int i = 1; i <= 12; ++i) SavePicture(BlockPicture(3, 143), dir.filePath(QString("many/p%1.png").arg(i)));
+    // A song that names itself gives the levels its title.
+    songwriter::Ym56 shanty;
+    shanty.name = " Sea   Shanty ";
+    shanty.frames.assign(50, songwriter::Silent16());
+    WriteFile(Path("shanty.ym"), shanty.Build());
+    FolderPackOptions o;
+    o.song = dir.filePath("shanty.ym");
     std::vector<std::string> notes;
-    const QString manifest = FolderBuildCommand(dir.filePath("many"), dir.filePath("many.spx"), {}, &notes);
+    const QString manifest = FolderBuildCommand(dir.filePath("many"), dir.filePath("many.spx"), o, &notes);
     const GamepackHeader& h = GamepackFile::Open(dir.filePath("many.spx").toStdString()).header();
     ASSERT_EQ(h.LevelCount, 10);
     EXPECT_EQ(h.LevelNames[9], "p10");
     EXPECT_EQ(h.CellsPerSide(), 4);
     EXPECT_EQ(h.TimerIndex, 0);
+    EXPECT_EQ(h.SongTitles[9], "Sea Shanty");
     EXPECT_NE(Joined(notes).find("holds 12 pictures and a gamepack ten levels: the first ten are taken"),
               std::string::npos) << Joined(notes);
     const std::vector<uint8_t> text = ReadFile(manifest.toStdString());
