@@ -2323,7 +2323,7 @@ void peacock(QImage& img) {
                      {{0, QColor(255, 236, 180)}, {0.55, QColor(170, 220, 160)}, {1, QColor(60, 130, 70)}});
     // The fanned tail: rings of feathers, the long ones behind, each with its eye.
     const QPointF base(256, 420);
-    auto feather = [&](double angle, double len, double eye) {
+    auto feather = [&](double angle, double len, double eye, QColor vane) {
         const QPointF dir(std::cos(angle), std::sin(angle));
         const QPointF tip = base + dir * len;
         p.setPen(ink(2.5, QColor(120, 140, 40)));
@@ -2332,7 +2332,7 @@ void peacock(QImage& img) {
         p.translate(tip);
         p.rotate(angle * 180 / kPi);
         p.setPen(ink(2, QColor(30, 90, 40)));
-        p.setBrush(QColor(70, 170, 80, 230));
+        p.setBrush(vane);
         p.drawEllipse(QPointF(-eye * 0.6, 0), eye * 1.9, eye * 1.25);
         const std::pair<double, QColor> rings[] = {{1.0, QColor(230, 190, 50)}, {0.74, QColor(40, 170, 170)},
                                                    {0.5, QColor(30, 70, 170)}, {0.26, QColor(15, 20, 60)}};
@@ -2342,11 +2342,15 @@ void peacock(QImage& img) {
         }
         p.restore();
     };
-    const std::tuple<double, int, double> rows[] = {{430, 21, 26}, {340, 17, 23}, {255, 13, 20}, {170, 9, 16}};
-    for (const auto& [len, count, eye] : rows) {
+    // Each ring of its own green, bronze outside to teal within, so a tile tells its ring.
+    const std::tuple<double, int, double, QColor> rows[] = {{430, 21, 26, QColor(175, 185, 60)},
+                                                            {340, 17, 23, QColor(110, 180, 60)},
+                                                            {255, 13, 20, QColor(50, 160, 90)},
+                                                            {170, 9, 16, QColor(40, 140, 140)}};
+    for (const auto& [len, count, eye, vane] : rows) {
         for (int i = 0; i < count; ++i) {
             const double a = kPi * (1.0 + (i + 0.5) / count);
-            feather(a, len + (i % 2) * 12, eye);
+            feather(a, len + (i % 2) * 12, eye, vane);
         }
     }
     // Ground: grass, flowers and stones.
@@ -2366,7 +2370,6 @@ void peacock(QImage& img) {
     body.setColorAt(0, QColor(60, 140, 230));
     body.setColorAt(1, QColor(20, 60, 150));
     p.setBrush(body);
-    p.drawEllipse(QPointF(256, 410), 52, 42);
     QPainterPath neck;
     neck.moveTo(226, 395);
     neck.cubicTo(220, 340, 262, 320, 246, 270);
@@ -2374,6 +2377,7 @@ void peacock(QImage& img) {
     neck.cubicTo(292, 320, 262, 350, 276, 392);
     neck.closeSubpath();
     p.drawPath(neck);
+    p.drawEllipse(QPointF(256, 410), 52, 42);
     // Head, crest, eye and beak.
     p.setBrush(QColor(40, 100, 220));
     p.drawEllipse(QPointF(264, 258), 24, 22);
