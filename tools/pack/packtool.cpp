@@ -33,6 +33,13 @@ std::vector<uint8_t> ReadAll(const QString& path) {
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
+void WriteAll(const QString& path, const uint8_t* data, size_t size) {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) ||
+        f.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size) || !f.commit())
+        throw PackError("can't write '" + path.toStdString() + "': " + f.errorString().toStdString());
+}
+
 bool HasMethod(const std::vector<uint8_t>& b, const char* method) {
     return b.size() >= 7 && std::memcmp(b.data() + 2, method, 5) == 0;
 }
@@ -119,10 +126,7 @@ std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const
 }
 
 void WriteFileAtomically(const QString& path, const uint8_t* data, size_t size) {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) ||
-        f.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size) || !f.commit())
-        throw PackError("can't write '" + path.toStdString() + "': " + f.errorString().toStdString());
+    WriteAll(path, data, size);
 }
 
 std::vector<uint8_t> BuildFromManifest(const QString& manifestPath, std::vector<std::string>* notes) {
@@ -173,7 +177,7 @@ std::vector<uint8_t> BuildFromManifest(const QString& manifestPath, std::vector<
 
 void BuildCommand(const QString& manifestPath, const QString& outPath, std::vector<std::string>* notes) {
     std::vector<uint8_t> bytes = BuildFromManifest(manifestPath, notes);
-    WriteFileAtomically(outPath, bytes.data(), bytes.size());
+    WriteAll(outPath, bytes.data(), bytes.size());
 }
 
 std::string InfoText(const QString& path, bool* damaged) {
@@ -267,7 +271,7 @@ std::vector<QString> ExtractCommand(const QString& path, const QString& dirPath)
 
     std::vector<QString> written;
     auto write = [&](const QString& name, const uint8_t* data, size_t size) {
-        WriteFileAtomically(dir.filePath(name), data, size);
+        WriteAll(dir.filePath(name), data, size);
         written.push_back(name);
     };
     // Texts for the manifest: one line each, '#' escaped.

@@ -67,13 +67,16 @@ std::vector<uint8_t> FitPictureFile(const std::vector<uint8_t>& bytes, const QSt
     if (fit == shown && reader.transformation() == QImageIOHandler::TransformationNone)
         return PreparePictureFile(bytes, name);
 
+    // Each side on its own: the game stretches the picture to its square anyway, and a
+    // stored picture of exactly the board's size is shown pixel for pixel when zoomed.
+    // The reader scales before it turns; a JPEG is then decoded at a fraction of its size,
+    // so a 100-megapixel photo needs no more memory than a small one.
+    reader.setScaledSize(turned ? fit.transposed() : fit);
     QImage image = reader.read();
     if (image.isNull())
         throw PackError("picture " + Quote(name) + " is not a picture this tool can read (" +
                         reader.errorString().toStdString() + ")");
-    // Each side on its own: the game stretches the picture to its square anyway, and a
-    // stored picture of exactly the board's size is shown pixel for pixel when zoomed.
-    image = image.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (image.size() != fit) image = image.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // Stored through the one encoding path (transparency over white, the same quality),
     // handed over losslessly.
     QByteArray png;
