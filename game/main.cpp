@@ -16,6 +16,7 @@
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/gamepackfolders.h"
 #include "platform/keystate.h"
 #include "platform/resources.h"
 #include "common/random.h"
@@ -331,7 +332,7 @@ void TForm1::Restoregame1Click() {
     // is refused before anything changes. A pack that cannot be opened at all takes the
     // loader's fallback to the default pack, as a missing pack does everywhere.
     try {
-        const GamepackHeader h = ReadGamepackHeader(saved->Gamepack);
+        const GamepackHeader h = ReadGamepackHeader(platform::FindGamepack(saved->Gamepack));
         CheckSavedLevel(*saved, h.LevelCount, h.CellsPerSide());
     } catch (const GamepackOpenError&) {
     }
