@@ -23,13 +23,13 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
 # Qt's Wayland platform plugin: without it Qt falls back to X11 (XWayland).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "sliding picture puzzle with chiptune music
- A picture is cut into square tiles and shuffled on a board of 3 x 3 to 7 x 7
- cells with one empty cell; slide the tiles back into place with the mouse or
- the arrow keys. While a level plays, its song runs on an emulated YM2149 sound
- chip. Levels come from gamepacks of up to ten pictures; four come with the
- game, and the marlipan-pack tool makes new ones from your own pictures. The
- moves over all the levels of a gamepack are the score, kept in a Top 10 table.")
+# The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY; CPack indents these lines itself.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A picture is cut into square tiles and shuffled on a board of 3 x 3 to 7 x 7
+cells with one empty cell; slide the tiles back into place with the mouse or
+the arrow keys. While a level plays, its song runs on an emulated YM2149 sound
+chip. Levels come from gamepacks of up to ten pictures; four come with the
+game, and the marlipan-pack tool makes new ones from your own pictures. The
+moves over all the levels of a gamepack are the score, kept in a Top 10 table.")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
