@@ -20,6 +20,8 @@ MarlipanApplication::MarlipanApplication(int& argc, char** argv) : QApplication(
     KeyState::Install(this);
 }
 
+bool WindowSystemKeepsOnTop() { return !QGuiApplication::platformName().startsWith("wayland"); }
+
 bool MarlipanApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
