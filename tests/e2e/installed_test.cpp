@@ -34,7 +34,7 @@ TEST(InstalledGame, StartsOnItsBundledDefaultPackFromAnEmptyFolder) {
     // instead would not end by that key, and the run times out.
     const QString script = R"(
         "$GAME" & pid=$!
-        win=$(xdotool search --sync --name '^Marlipan!$' | head -1)
+        win=$(xdotool search --sync --onlyvisible --name '^Marlipan!$' | head -1)
         xdotool windowfocus --sync "$win"
         sleep 1
         xdotool key alt+x
