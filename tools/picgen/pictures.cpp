@@ -2996,6 +2996,11 @@ QImage icon(int size) {
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 64.0, size / 64.0);
+    drawIcon(p);
+    return img;
+}
+
+void drawIcon(QPainter& p) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(30, 30, 50));
     p.drawRoundedRect(QRectF(1, 1, 62, 62), 8, 8);
@@ -3018,7 +3023,6 @@ QImage icon(int size) {
     p.drawLine(QPointF(34.5, 50), QPointF(39.5, 50));
     p.drawLine(QPointF(33.5, 54), QPointF(39.5, 54));
     p.drawLine(QPointF(34.5, 58), QPointF(39.5, 58));
-    return img;
 }
 
 }  // namespace marlipan::pictures
