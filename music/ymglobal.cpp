@@ -218,7 +218,7 @@ uint64_t Elapse(uint64_t& due, uint32_t every, uint64_t ticks) {
         due -= ticks;
         return 0;
     }
-    const uint64_t after = ticks - due;
+    const uint32_t after = uint32_t(ticks - due);   // a call runs below 2^32 ticks
     due = every - after % every;
     return 1 + after / every;
 }
