@@ -5,13 +5,16 @@
 # ratio, and hyperfine's wall-clock comparison when hyperfine is installed. Both outputs
 # must equal the input byte for byte. Target: lhasa's CPU time / ours >= 1.5.
 #
-#   bench/unpack/unpack_vs_lhasa.sh [BUILD_DIR] [RUNS]
+#   bench/unpack/unpack_vs_lhasa.sh [BUILD_DIR] [RUNS] [EARLIER_MARLIPAN_YM]
 #
+# EARLIER_MARLIPAN_YM, a marlipan-ym built from another commit, is measured in the same
+# run, for before-and-after figures.
 # Skips (exit 0) when lhasa or jlha is missing; builds its two targets if needed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-${MARLIPAN_BUILD_DIR:-$root/build}}
 runs=${2:-30}
+earlier=${3:-}
 
 for tool in lhasa jlha; do
     if ! command -v "$tool" > /dev/null; then
@@ -33,6 +36,10 @@ mkdir lhasa-out
 lhasa xfq2w=lhasa-out archive.lzh
 cmp input.bin ours.bin
 cmp input.bin lhasa-out/input.bin
+if [[ -n "$earlier" ]]; then
+    "$earlier" unpack archive.lzh earlier.bin
+    cmp input.bin earlier.bin
+fi
 echo "input $(stat -c %s input.bin) bytes, archive $(stat -c %s archive.lzh) bytes; both outputs equal the input"
 
 # CPU seconds (user + system) per run of a command, from the shell's own child times.
@@ -46,15 +53,23 @@ cpu_per_run() {
 }
 
 for _ in 1 2 3; do "$ym" unpack archive.lzh ours.bin; lhasa xfq2w=lhasa-out archive.lzh; done
+eu=0 es=0
+if [[ -n "$earlier" ]]; then
+    read -r eu es < <(cpu_per_run "$earlier" unpack archive.lzh earlier.bin)
+fi
 read -r ou os < <(cpu_per_run "$ym" unpack archive.lzh ours.bin)
 read -r lu ls < <(cpu_per_run lhasa xfq2w=lhasa-out archive.lzh)
-awk -v ou="$ou" -v os="$os" -v lu="$lu" -v ls="$ls" -v n="$runs" 'BEGIN {
+awk -v ou="$ou" -v os="$os" -v lu="$lu" -v ls="$ls" -v eu="$eu" -v es="$es" -v n="$runs" 'BEGIN {
     printf "CPU per run over %d runs (user + system):\n", n
+    if (eu + es > 0)
+        printf "  earlier marlipan-ym %.4f s  (user %.4f, system %.4f)\n", eu + es, eu, es
     printf "  marlipan-ym unpack  %.4f s  (user %.4f, system %.4f)\n", ou + os, ou, os
     printf "  lhasa               %.4f s  (user %.4f, system %.4f)\n", lu + ls, lu, ls
+    if (eu + es > 0) printf "  lhasa / earlier marlipan-ym = %.2f\n", (lu + ls) / (eu + es)
     printf "  lhasa / marlipan-ym = %.2f (target >= 1.5)\n", (lu + ls) / (ou + os) }'
 
 if command -v hyperfine > /dev/null; then
-    hyperfine -N --warmup 3 --runs "$runs" "$ym unpack archive.lzh ours.bin" \
-        "lhasa xfq2w=lhasa-out archive.lzh"
+    commands=("$ym unpack archive.lzh ours.bin" "lhasa xfq2w=lhasa-out archive.lzh")
+    [[ -n "$earlier" ]] && commands=("$earlier unpack archive.lzh earlier.bin" "${commands[@]}")
+    hyperfine -N --warmup 3 --runs "$runs" "${commands[@]}"
 fi
