@@ -232,8 +232,9 @@ uint32_t StepNoise(uint32_t noise) {
 // The sound only changes on the ticks where a generator that is heard flips, shifts or
 // steps, so the loop jumps from one such tick to the next (or to the end of the sample
 // or of the budget) and adds the unchanged mix once per stretch, times its length. The
-// generators that cannot be heard in this call (a tone switched off in the mixer, a
-// voice whose tables are all 0, noise no voice takes, an envelope no voice follows or
+// generators that cannot be heard in this call (a tone switched off in the mixer or on
+// a voice that plays nothing, a fixed level whose entry is 0 or tables all 0 at a low
+// master volume; noise no voice that plays takes; an envelope no such voice follows, or
 // one that has finished) are not looked at in the loop: their events are counted and
 // applied at the end. The result is tick for tick the plain loop of the rules (a test
 // compares the two value for value).
