@@ -23,6 +23,8 @@ for tool in lhasa jlha; do
     fi
 done
 cmake --build "$build" --target marlipan-ym marlipan-lh5-sample > /dev/null
+build=$(cd "$build" && pwd)   # the runs below happen in a scratch folder
+if [[ -n "$earlier" ]]; then earlier=$(realpath "$earlier"); fi
 ym=$(find "$build" -name marlipan-ym -type f -perm -u+x | head -n 1)
 sample=$(find "$build" -name marlipan-lh5-sample -type f -perm -u+x | head -n 1)
 
