@@ -62,6 +62,8 @@ void DrawStatusLine(QPainter& painter, int width, const StatusLine& s) {
 }
 
 QString FormatTime(int seconds) {
+    // A restored game can show a clock that already ran out; it reads as run out.
+    if (seconds < 0) seconds = 0;
     const int minutes = seconds / 60, rest = seconds % 60;
     return QString("%1:%2").arg(minutes).arg(rest, 2, 10, QChar('0'));
 }

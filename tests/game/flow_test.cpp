@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,12 @@ TEST_F(Flow, ThirtySecondClockEndsTheGameOnTheThirtiethTickAndStaysAtZero) {
     EXPECT_EQ(host.sounds.back(), "appl");
     flow.Timer1Timer();
     EXPECT_EQ(flow.TimeLeft, 0);
+    // A restored game may hold any time left; the lowest ends the game without wrapping.
+    flow.State = ScreenState::Playing;
+    flow.TimeLeft = INT32_MIN;
+    flow.Timer1Timer();
+    EXPECT_EQ(flow.TimeLeft, INT32_MIN);
+    EXPECT_EQ(flow.State, ScreenState::GameOver);
 }
 
 TEST_F(Flow, ClockRunsOnlyWhilePlayingAndNeverWithoutALimit) {

@@ -191,6 +191,14 @@ TEST_F(Records, SaveOnGameOverRestoresIntoPlayingAndTheNextTickEndsIt) {
     EXPECT_EQ(f.flow.TimeLeft, 0);
     f.Timer1Timer();
     EXPECT_EQ(f.flow.State, ScreenState::GameOver);
+    // That tick left the clock at -1; saved and restored again, it ends the game again.
+    f.SaveGame1->trigger();
+    f.Restoregame1->trigger();
+    EXPECT_EQ(f.flow.State, ScreenState::Playing);
+    EXPECT_EQ(f.flow.TimeLeft, -1);
+    f.Timer1Timer();
+    EXPECT_EQ(f.flow.State, ScreenState::GameOver);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
 }
 
 TEST_F(Records, SaveOnLevelCompleteRestoresASolvedBoard) {

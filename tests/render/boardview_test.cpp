@@ -183,6 +183,7 @@ TEST(FormatTime, MinutesAndTwoDigitSeconds) {
     EXPECT_EQ(FormatTime(125), "2:05");
     EXPECT_EQ(FormatTime(1200), "20:00");
     EXPECT_EQ(FormatTime(6000), "100:00");
+    EXPECT_EQ(FormatTime(-1), "0:00") << "a restored clock that already ran out";
 }
 
 TEST(CellRect, CellsRunDownEachColumn) {
