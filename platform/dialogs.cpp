@@ -14,14 +14,14 @@ void SetDialogHooks(DialogHooks hooks) { Hooks() = std::move(hooks); }
 
 void ShowMessage(const QString& text) {
     if (Hooks().message) return Hooks().message(text);
-    QMessageBox::information(nullptr, QGuiApplication::applicationDisplayName(), text);
+    QMessageBox::information(nullptr, ApplicationTitle(), text);
 }
 
 void ShowError(const QString& text) {
     QString message = text;
     if (!message.endsWith('.') && !message.endsWith('!') && !message.endsWith('?')) message += '.';
     if (Hooks().message) return Hooks().message(message);
-    QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(), message);
+    QMessageBox::critical(nullptr, ApplicationTitle(), message);
 }
 
 bool AskYesNo(const QString& caption, const QString& question) {
