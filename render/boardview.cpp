@@ -47,8 +47,10 @@ void DrawStatusLine(QPainter& painter, int width, const StatusLine& s) {
     painter.setBackground(Qt::black);
     painter.setFont(ArialFont(8));
     painter.setPen(ColorRef(0x00FFFF00));
+    // Joined, not substituted: a level name may hold "%1" and is shown as it is.
     DrawTextAt(painter, 10, 4,
-               QString("Screen: %1 [%2/%3]").arg(s.levelName).arg(s.levelIndex + 1).arg(s.levelCount));
+               "Screen: " + s.levelName + " [" + QString::number(s.levelIndex + 1) + "/" +
+                   QString::number(s.levelCount) + "]");
     painter.setPen(ColorRef(0x0000FFFF));
     DrawTextAt(painter, 10, 18, s.hasSong ? "Music: " + s.songTitle : QString("Music: none"));
     if (s.timerActive) {
