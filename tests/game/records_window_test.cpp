@@ -145,11 +145,13 @@ TEST_F(Records, SaveMoveRestoreGivesBackBoardMovesAndTime) {
     f.SaveGame1->trigger();
     MoveSomeTiles(f);
     f.flow.TimeLeft = 20;
+    f.flow.ResultRecorded = true;  // as after finishing a game since the save
     ASSERT_NE(Grid(f), saved);
     f.Restoregame1->trigger();
     EXPECT_EQ(Grid(f), saved) << "the level is not reshuffled";
     EXPECT_EQ(f.flow.board.MoveCount, 12);
     EXPECT_EQ(f.flow.TimeLeft, 55);
+    EXPECT_FALSE(f.flow.ResultRecorded) << "the restored game's result will be offered";
     EXPECT_EQ(f.flow.State, ScreenState::Playing);
     EXPECT_TRUE(messages.isEmpty());
 }
