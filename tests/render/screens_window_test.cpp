@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QTextDocument>
 
 #include "common/random.h"
 #include "gamepack/options.h"
@@ -128,7 +129,7 @@ TEST_F(WindowScreens, EffectsTimerAndTopTenUseTheWindowsPoolAndTable) {
 TEST_F(WindowScreens, TextsFromFilesAreShownAsTheyAre) {
     // Percent signs and markup in a gamepack's texts and in its file name are plain text.
     GamepackSource source;
-    source.Description = "100% sure: %1 <b>as is</b>";
+    source.Description = "100% sure: %1 <b>as  is</b>";
     source.Levels.push_back({"100%1 Pure", testutil::BlockJpeg(3, 48),
                              lh5::PackArchive(testutil::TinyYm3(100), "song.ym"), "%2 & %3"});
     source.Levels.push_back({"Second", testutil::BlockJpeg(3, 48), {}, ""});
@@ -147,7 +148,7 @@ TEST_F(WindowScreens, TextsFromFilesAreShownAsTheyAre) {
     form.DrawFrame();
     const QRect band(0, size.height() - 40, size.width(), 40);
     EXPECT_EQ(pixels::InkDifference(Frame(), band, Yellow, ArialFont(12, true), size.width() - 400,
-                                    size.height() - 40, QString(20, ' ') + "*** 100% sure: %1 <b>as is</b> ***"),
+                                    size.height() - 40, QString(20, ' ') + "*** 100% sure: %1 <b>as  is</b> ***"),
               0);
     form.Pause1->trigger();
 
@@ -163,5 +164,10 @@ TEST_F(WindowScreens, TextsFromFilesAreShownAsTheyAre) {
                                      form.Settings.MusicVolume, form.Settings.SlideSpeed, nullptr, {}});
     ASSERT_NE(dialog.ListBox1->currentItem(), nullptr);
     EXPECT_EQ(dialog.ListBox1->currentItem()->text(), "100%1 %2.spx");
-    EXPECT_EQ(dialog.Label5->text(), "100% sure: %1 <b>as is</b>");
+    EXPECT_EQ(dialog.Label5->text(), "100% sure: %1 <b>as  is</b>");
+    QTextDocument tip;  // what the description's tip shows, read as a tip reads it
+    const QString toolTip = dialog.Label5->toolTip();
+    if (Qt::mightBeRichText(toolTip)) tip.setHtml(toolTip);
+    else tip.setPlainText(toolTip);
+    EXPECT_EQ(tip.toPlainText(), "100% sure: %1 <b>as  is</b>");
 }
