@@ -6,6 +6,7 @@
 #include "game/main.h"
 #include "gamepack/gamepackfile.h"
 #include "platform/dialogs.h"
+#include "platform/gamepackfolders.h"
 
 namespace {
 constexpr const char* kDefaultGamepack = "default.spx";
@@ -20,13 +21,13 @@ bool TForm1::LoadGamepack(const std::string& fileName, int level) {
     GamepackLevel data;
     try {
         try {
-            data = ReadGamepackLevel(fileName, level);
+            data = ReadGamepackLevel(platform::FindGamepack(fileName), level);
         } catch (const GamepackOpenError&) {
             result = false;
             flow.LevelIndex = 0;
             level = 0;
             Settings.GamepackName = kDefaultGamepack;
-            data = ReadGamepackLevel(kDefaultGamepack, 0);
+            data = ReadGamepackLevel(platform::FindGamepack(kDefaultGamepack), 0);
         }
     } catch (const GamepackOpenError&) {
         // Neither file opened: the fallback never happened, and the name the player chose

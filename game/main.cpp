@@ -14,8 +14,10 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/gamepackfolders.h"
 #include "platform/keystate.h"
 #include "platform/resources.h"
 #include "common/random.h"
@@ -61,6 +63,12 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
     Music1->setChecked(Settings.MusicOn());
     SoundFX1->setChecked(Settings.SoundFXOn());
     OnTop1->setChecked(Settings.OnTopOn());
+    if (!WindowSystemKeepsOnTop()) {
+        // Said in the menu rather than a check mark that does nothing; the mark stays as
+        // read, so the choice is kept for an X11 session.
+        OnTop1->setEnabled(false);
+        OnTop1->setText("Stay On To&p (not on Wayland)");
+    }
     DoubleSize1->setChecked(Settings.DoubleSizeChecked);
 
     // The effects, held decoded for the whole run; a missing one stays silent.
@@ -344,7 +352,7 @@ void TForm1::Restoregame1Click() {
     // is refused before anything changes. A pack that cannot be opened at all takes the
     // loader's fallback to the default pack, as a missing pack does everywhere.
     try {
-        const GamepackHeader h = ReadGamepackHeader(saved->Gamepack);
+        const GamepackHeader h = ReadGamepackHeader(platform::FindGamepack(saved->Gamepack));
         CheckSavedLevel(*saved, h.LevelCount, h.CellsPerSide());
     } catch (const GamepackOpenError&) {
     }

@@ -80,6 +80,10 @@ public:
     // to "default.spx" or when neither could be loaded (the program then ends).
     bool LoadGamepack(const std::string& fileName, int level);
     void SwitchMusic(bool on);
+    // Starts level 0 of the gamepack file at `path` as New game does (`marlipan FILE.spx`);
+    // a damaged file is refused with the loader's message and the game goes on as it was.
+    // True when the pack was started.
+    bool OpenGamepackFile(const std::string& path);
     // "Can't load gamepack!" while the window was made: the program ends before it shows.
     bool StartFailed() const { return startFailed_; }
     void PaintBox1MouseDown(int x, int y);

@@ -22,6 +22,7 @@
 #include "gamepack/options.h"
 #include "music/ymplayer.h"
 #include "tests/gamepack/testutil.h"
+#include "tests/platform/gamepackfolders.h"
 
 namespace {
 
@@ -174,6 +175,22 @@ TEST_F(SettingsDialog, ClickingAnEntryShowsItsHeader) {
     EXPECT_EQ(d->Label3->text(), "Difficulty: Hard");
     EXPECT_EQ(d->Label4->text(), "Timer: Yes");  // the last limit
     EXPECT_EQ(d->Label5->text(), "Second");
+}
+
+TEST_F(SettingsDialog, ListsThePacksOfEveryFolderSortedAndDescribesEachFromWhereItLies) {
+    TestGamepackFolders folders;  // its own current directory
+    WritePack(folders.Cwd("b.spx"), {1, 0, 0, 0, "Here"});
+    WritePack(folders.Player("b.spx"), {1, 0, 0, 0, "Hidden behind the current directory's"});
+    WritePack(folders.Player("A.spx"), {1, 0, 1, 0, "Mine"});
+    WritePack(folders.Installed("c.spx"), {1, 0, 2, 0, "Shipped"});
+    name_ = "c.spx";
+    auto d = Open();
+    EXPECT_EQ(Entries(*d), (std::vector<std::string>{"A.spx", "b.spx", "c.spx"}));
+    EXPECT_EQ(d->Label5->text(), "Shipped") << "the stored pack is selected wherever it lies";
+    ClickEntry(*d, "A.spx");
+    EXPECT_EQ(d->Label2->text(), "Size: 4x4");
+    ClickEntry(*d, "b.spx");
+    EXPECT_EQ(d->Label5->text(), "Here");
 }
 
 TEST_F(SettingsDialog, ALongDescriptionShowsWholeLinesOnly) {
