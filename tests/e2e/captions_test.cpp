@@ -46,7 +46,7 @@ TEST(EndToEnd, DialogsAndMessageBoxesCarryOnlyTheirOwnCaptions) {
             for w in $(xdotool search --onlyvisible --name .); do echo "NAME $1 $(xdotool getwindowname "$w")"; done
         }
         "$GAME" & pid=$!
-        win=$(timeout 20 xdotool search --sync --name '^Marlipan!$' | head -1)
+        win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Marlipan!$' | head -1)
         step() {
             xdotool windowfocus --sync "$win"
             sleep 0.3
