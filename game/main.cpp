@@ -339,8 +339,8 @@ void TForm1::SaveGame1Click() {
         WriteSaveGame(store_, MakeSaveGame(Settings.GamepackName, flow.LevelIndex, flow.TimeLeft,
                                            flow.board.MoveCount, flow.board.TileGrid, flow.board.BoardCols));
     } catch (const StoreError& e) {
-        // The player asked for this one, so it is answered every time.
-        storeFailureTold_ = true;
+        // The player asked for this one, so it is answered every time; what the settings
+        // and the table cannot keep is told apart, once.
         throw StoreError(std::string(e.what()) + ": the game is not saved");
     }
 }

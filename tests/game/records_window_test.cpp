@@ -268,7 +268,8 @@ TEST_F(Records, SaveThatCannotBeWrittenSaysSo) {
             EXPECT_NE(std::string(e.what()).find("the game is not saved"), std::string::npos) << e.what();
         }
     }
-    store.SetSyncFails(false);
+    Finish();
+    EXPECT_EQ(messages.size(), 1) << "at exit: the settings and the table are not kept either";
 }
 
 TEST_F(Records, StoreThatCannotBeWrittenIsToldOnceWhatItCannotKeep) {
