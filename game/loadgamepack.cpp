@@ -16,6 +16,7 @@ bool TForm1::LoadGamepack(const std::string& fileName, int level) {
     BusyCursor busy;
     flow.State = ScreenState::Loading;
     bool result = true;
+    const std::string nameBefore = Settings.GamepackName;
 
     GamepackLevel data;
     try {
@@ -29,9 +30,13 @@ bool TForm1::LoadGamepack(const std::string& fileName, int level) {
             data = ReadGamepackLevel(platform::FindGamepack(kDefaultGamepack), 0);
         }
     } catch (const GamepackOpenError&) {
+        // Neither file opened: the fallback never happened, and the name the player chose
+        // is what the settings keep (the folder may only be missing for now).
+        Settings.GamepackName = nameBefore;
         FailToStart();
         return false;
     } catch (const GamepackShortHeaderError&) {
+        Settings.GamepackName = nameBefore;
         FailToStart();
         return false;
     }
@@ -67,7 +72,7 @@ bool TForm1::LoadGamepack(const std::string& fileName, int level) {
 
 void TForm1::FailToStart() {
     SetFrameLoopActive(false);
-    startFailed_ = true;
+    startFailed_ = !started_;
     ShowMessage("Can't load gamepack!");
     // Queued, so that it also ends a program whose event loop has not started yet.
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);

@@ -208,7 +208,9 @@ void TForm2::ShowGamepackInfo() {
     Label4->setText(QString(kTimer) + (h.TimerIndex != 0 ? "Yes" : "No"));
     const QString description = FromAnsi(h.Description);
     Label5->setText(FitDescription(description, *Label5));
-    Label5->setToolTip(description);
+    // A tip takes text with a tag on its first line for markup: given as markup always,
+    // spaces kept, the description shows as it is.
+    Label5->setToolTip("<p style=\"white-space:pre-wrap\">" + description.toHtmlEscaped() + "</p>");
 }
 
 void TForm2::ClearGamepackInfo() {
