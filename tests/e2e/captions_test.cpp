@@ -4,23 +4,16 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <map>
 
+#include "tests/e2e/xsession.h"
 #include "tests/gamepack/testutil.h"
 
-namespace {
-
-bool Have(const char* program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
-
-}  // namespace
-
 TEST(EndToEnd, DialogsAndMessageBoxesCarryOnlyTheirOwnCaptions) {
-    if (!Have("xvfb-run") || !Have("xdotool")) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
-    const QString game = qEnvironmentVariable("MARLIPAN_BINARY_DIR") + "/game/marlipan";
+    if (!e2e::HaveXTools()) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
+    const QString game = e2e::BuiltGame();
     ASSERT_TRUE(QFile::exists(game)) << game.toStdString();
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
@@ -62,22 +55,13 @@ TEST(EndToEnd, DialogsAndMessageBoxesCarryOnlyTheirOwnCaptions) {
         kill "$pid"
         wait "$pid" || true
     )sh";
-    QProcess run;
-    run.setWorkingDirectory(home.path());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("GAME", game);
-    env.insert("HOME", home.path());
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.remove("QT_QPA_PLATFORM");
-    env.insert("SDL_AUDIODRIVER", "dummy");
-    run.setProcessEnvironment(env);
-    run.start("xvfb-run", {"-a", "-s", "-screen 0 1024x768x24", "bash", "-c", script});
-    ASSERT_TRUE(run.waitForFinished(60000)) << "the run hung";
-    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    const e2e::XRun run = e2e::RunUnderX(game, home.path(), home.path(), script);
+    ASSERT_TRUE(run.finished) << "the run hung";
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
 
     std::map<QString, QStringList> shown;  // by step, the names of the windows besides the game's
     int mainWindows = 0;
-    for (const QByteArray& line : run.readAllStandardOutput().split('\n')) {
+    for (const QByteArray& line : run.output.split('\n')) {
         if (!line.startsWith("NAME ")) continue;
         const QString text = QString::fromUtf8(line.mid(5));
         const QString step = text.section(' ', 0, 0), name = text.section(' ', 1);

@@ -7,17 +7,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
-namespace {
-
-bool Have(const char* program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
-
-}  // namespace
+#include "tests/e2e/xsession.h"
 
 TEST(InstalledGame, StartsOnItsBundledDefaultPackFromAnEmptyFolder) {
-    if (!Have("xvfb-run") || !Have("xdotool")) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
+    if (!e2e::HaveXTools()) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
     const QString prefix = root.filePath("prefix");
@@ -42,20 +37,12 @@ TEST(InstalledGame, StartsOnItsBundledDefaultPackFromAnEmptyFolder) {
         if kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; exit 3; fi
         wait "$pid"
     )";
-    QProcess run;
-    run.setWorkingDirectory(root.filePath("empty"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("GAME", game);
-    env.insert("HOME", root.filePath("home"));
-    env.insert("XDG_CONFIG_HOME", root.filePath("home/config"));
-    env.insert("XDG_DATA_HOME", root.filePath("home/data"));
-    env.insert("XDG_DATA_DIRS", root.filePath("nowhere"));  // an installed game must not help
-    env.remove("QT_QPA_PLATFORM");
-    env.insert("SDL_AUDIODRIVER", "dummy");
-    run.setProcessEnvironment(env);
-    run.start("xvfb-run", {"-a", "-s", "-screen 0 1024x768x24", "bash", "-c", script});
-    ASSERT_TRUE(run.waitForFinished(60000)) << "the run hung";
-    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    QProcessEnvironment folders;
+    folders.insert("XDG_DATA_HOME", root.filePath("home/data"));
+    folders.insert("XDG_DATA_DIRS", root.filePath("nowhere"));  // an installed game must not help
+    const e2e::XRun run = e2e::RunUnderX(game, root.filePath("empty"), root.filePath("home"), script, folders);
+    ASSERT_TRUE(run.finished) << "the run hung";
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
 
     QSettings stored(root.filePath("home/config/Dunmarsh/Marlipan.conf"), QSettings::IniFormat);
     EXPECT_EQ(stored.value("GamepackName").toString(), "default.spx");

@@ -2,18 +2,15 @@
 // real store in a temporary home, a one-level pack solved with the hidden key combination.
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "game/hiscoretable.h"
 #include "platform/store.h"
+#include "tests/e2e/xsession.h"
 #include "tests/gamepack/testutil.h"
 
 namespace {
-
-bool Have(const char* program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
 
 std::vector<uint8_t> OneLevelPack() {
     GamepackSource source;
@@ -28,8 +25,8 @@ std::vector<uint8_t> OneLevelPack() {
 }  // namespace
 
 TEST(EndToEnd, TopTenEntrySurvivesAKillAfterTheGame) {
-    if (!Have("xvfb-run") || !Have("xdotool")) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
-    const QString game = qEnvironmentVariable("MARLIPAN_BINARY_DIR") + "/game/marlipan";
+    if (!e2e::HaveXTools()) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
+    const QString game = e2e::BuiltGame();
     ASSERT_TRUE(QFile::exists(game)) << game.toStdString();
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
@@ -59,18 +56,9 @@ TEST(EndToEnd, TopTenEntrySurvivesAKillAfterTheGame) {
         kill -9 "$pid"
         wait "$pid" || true
     )";
-    QProcess run;
-    run.setWorkingDirectory(home.path());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("GAME", game);
-    env.insert("HOME", home.path());
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.remove("QT_QPA_PLATFORM");
-    env.insert("SDL_AUDIODRIVER", "dummy");
-    run.setProcessEnvironment(env);
-    run.start("xvfb-run", {"-a", "-s", "-screen 0 1024x768x24", "bash", "-c", script});
-    ASSERT_TRUE(run.waitForFinished(60000)) << "the run hung";
-    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    const e2e::XRun run = e2e::RunUnderX(game, home.path(), home.path(), script);
+    ASSERT_TRUE(run.finished) << "the run hung";
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
 
     QSettings stored(home.filePath("config/Dunmarsh/Marlipan.conf"), QSettings::IniFormat);
     const QByteArray bytes = stored.value("HiScore").toByteArray();
