@@ -14,10 +14,31 @@ void FrameRenderer::Resize(int width, int height) {
 
 void FrameRenderer::ClearBackBuffer() { BackBuffer.fill(Qt::black); }
 
+const QImage* FrameRenderer::BoardTiles(const FrameModel& model) {
+    const size_t count = size_t(model.tileCount);
+    boardTiles_.resize(count);
+    boardTileKeys_.resize(count, 0);
+    const int size = model.board->TileSize;
+    for (size_t i = 0; i < count; ++i) {
+        const QImage& tile = model.tiles[i];
+        if (boardTileKeys_[i] == tile.cacheKey() && !boardTiles_[i].isNull()) continue;
+        boardTileKeys_[i] = tile.cacheKey();
+        if (size < 2 || tile.size() != QSize(size, size)) {
+            boardTiles_[i] = tile;
+            continue;
+        }
+        QImage shrunk(size - 1, size - 1, BackBuffer.format());
+        QPainter painter(&shrunk);
+        painter.drawImage(shrunk.rect(), tile);
+        boardTiles_[i] = shrunk;
+    }
+    return boardTiles_.data();
+}
+
 void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
     if (!model.board || !model.tiles) return;
     QPainter painter(&BackBuffer);
-    DrawBoard(painter, *model.board, model.tiles, model.tileCount);
+    DrawBoard(painter, *model.board, BoardTiles(model), model.tileCount);
 }
 
 void FrameRenderer::DrawFrame(const FrameModel& model) {
@@ -30,7 +51,7 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
     switch (model.state) {
     case ScreenState::Playing: {
         QPainter painter(&BackBuffer);
-        if (model.board && model.tiles) DrawBoard(painter, *model.board, model.tiles, model.tileCount);
+        if (model.board && model.tiles) DrawBoard(painter, *model.board, BoardTiles(model), model.tileCount);
         DrawStatusLine(painter, w, model.status);
         break;
     }
