@@ -1,6 +1,7 @@
 #include "render/frame.h"
 
 #include <QPainter>
+#include <algorithm>
 
 #include "game/hiscoretable.h"
 #include "render/particles.h"
@@ -35,6 +36,34 @@ const QImage* FrameRenderer::BoardTiles(const FrameModel& model) {
     return boardTiles_.data();
 }
 
+namespace {
+bool SameStatus(const StatusLine& a, const StatusLine& b) {
+    // Every field bound: a field added to StatusLine stops the build here until it is
+    // compared as well.
+    const auto& [levelName, levelIndex, levelCount, hasSong, songTitle, timerActive, timeLeft] = a;
+    return levelName == b.levelName && levelIndex == b.levelIndex && levelCount == b.levelCount &&
+           hasSong == b.hasSong && songTitle == b.songTitle && timerActive == b.timerActive &&
+           timeLeft == b.timeLeft;
+}
+}  // namespace
+
+void FrameRenderer::DrawStatus(QPainter& painter, const FrameModel& model) {
+    const int w = BackBuffer.width();
+    const int top = model.board ? std::min(model.board->BoardTop, BackBuffer.height()) : 0;
+    if (top <= 0) {
+        DrawStatusLine(painter, w, model.status);
+        return;
+    }
+    if (statusStrip_.size() != QSize(w, top) || !SameStatus(statusShown_, model.status)) {
+        statusStrip_ = QImage(w, top, BackBuffer.format());
+        statusStrip_.fill(Qt::black);
+        QPainter strip(&statusStrip_);
+        DrawStatusLine(strip, w, model.status);
+        statusShown_ = model.status;
+    }
+    painter.drawImage(0, 0, statusStrip_);
+}
+
 void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
     if (!model.board || !model.tiles) return;
     QPainter painter(&BackBuffer);
@@ -52,7 +81,7 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
     case ScreenState::Playing: {
         QPainter painter(&BackBuffer);
         if (model.board && model.tiles) DrawBoard(painter, *model.board, BoardTiles(model), model.tileCount);
-        DrawStatusLine(painter, w, model.status);
+        DrawStatus(painter, model);
         break;
     }
     case ScreenState::GameOver: {

@@ -47,4 +47,10 @@ private:
     const QImage* BoardTiles(const FrameModel& model);
     std::vector<QImage> boardTiles_;
     std::vector<qint64> boardTileKeys_;  // cacheKey of the picture each was made from
+
+    // The status line, which lies above the board on the cleared black: drawn into a strip
+    // when its texts change and copied from there in the frames between.
+    void DrawStatus(QPainter& painter, const FrameModel& model);
+    QImage statusStrip_;
+    StatusLine statusShown_;
 };
