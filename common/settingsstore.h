@@ -33,7 +33,10 @@ enum class StoreValueType { Missing, String, Binary, Other };
 struct StoreValue {
     StoreValueType type = StoreValueType::Missing;
     std::string text;            // when type is String
-    std::vector<uint8_t> bytes;  // when type is Binary
+    std::vector<uint8_t> bytes;  // when type is Binary, and when cutBinary is set
+    // A String that is the front of a binary value whose end the store lost (its file was
+    // truncated in the middle of the value); bytes holds the value's bytes up to the cut.
+    bool cutBinary = false;
 };
 
 class SettingsStore {

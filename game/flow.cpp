@@ -1,5 +1,6 @@
 #include "game/flow.h"
 
+#include <limits>
 #include <utility>
 
 void GameFlow::MoveCell(int index) {
@@ -43,7 +44,8 @@ void GameFlow::MouseDown(int x, int y) {
 
 void GameFlow::Timer1Timer() {
     if (State != ScreenState::Playing || !TimerActive) return;
-    TimeLeft -= 1;
+    // A restored game may start at any time left, the lowest 32-bit value included.
+    if (TimeLeft > std::numeric_limits<int32_t>::min()) TimeLeft -= 1;
     if (TimeLeft > 0) return;
     State = ScreenState::GameOver;
     if (host_.SoundEffectsOn()) host_.PlaySoundEffect("appl");

@@ -97,10 +97,14 @@ std::optional<HiScoreTable> HiScoreTable::Parse(const uint8_t* data, size_t size
 
 void HiScoreTable::Load(const SettingsStore& store) {
     const StoreValue v = store.Read(kValueName);
-    std::optional<HiScoreTable> parsed;
-    if (v.type == StoreValueType::Binary) parsed = Parse(v.bytes.data(), v.bytes.size());
-    if (parsed) *this = std::move(*parsed);
-    else ResetHiScoreTable();
+    ResetHiScoreTable();
+    if (v.type != StoreValueType::Binary && !v.cutBinary) return;
+    if (v.bytes.size() > kRecordSize) return;
+    // A record cut short keeps the entries it holds whole; the slots after them stay empty.
+    std::vector<uint8_t> record = Serialise();
+    const size_t whole = v.bytes.size() / kEntrySize * kEntrySize;
+    std::copy(v.bytes.begin(), v.bytes.begin() + std::ptrdiff_t(whole), record.begin());
+    if (std::optional<HiScoreTable> parsed = Parse(record.data(), record.size())) *this = std::move(*parsed);
 }
 
 void HiScoreTable::Save(SettingsStore& store) const {

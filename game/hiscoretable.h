@@ -61,9 +61,11 @@ public:
     static std::optional<HiScoreTable> Parse(const uint8_t* data, size_t size);
 
     // Reads "HiScore". A missing value gives the default table, and so does a value that is
-    // not a 630-byte binary (it can only come from editing the store by hand): the game
-    // starts with a clean table rather than refusing to start, and the next store replaces
-    // the damaged value.
+    // not binary or longer than 630 bytes (it can only come from editing the store by hand):
+    // the game starts with a clean table rather than refusing to start, and the next store
+    // replaces the damaged value. A shorter value, or one the store lost the end of, keeps
+    // the entries it holds whole, so a truncated file loses no more of the table than it
+    // lost itself; the slots after them are empty.
     void Load(const SettingsStore& store);
     // Writes "HiScore"; the caller syncs.
     void Save(SettingsStore& store) const;

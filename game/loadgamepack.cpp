@@ -6,6 +6,7 @@
 #include "game/main.h"
 #include "gamepack/gamepackfile.h"
 #include "platform/dialogs.h"
+#include "platform/gamepackfolders.h"
 
 namespace {
 constexpr const char* kDefaultGamepack = "default.spx";
@@ -15,22 +16,27 @@ bool TForm1::LoadGamepack(const std::string& fileName, int level) {
     BusyCursor busy;
     flow.State = ScreenState::Loading;
     bool result = true;
+    const std::string nameBefore = Settings.GamepackName;
 
     GamepackLevel data;
     try {
         try {
-            data = ReadGamepackLevel(fileName, level);
+            data = ReadGamepackLevel(platform::FindGamepack(fileName), level);
         } catch (const GamepackOpenError&) {
             result = false;
             flow.LevelIndex = 0;
             level = 0;
             Settings.GamepackName = kDefaultGamepack;
-            data = ReadGamepackLevel(kDefaultGamepack, 0);
+            data = ReadGamepackLevel(platform::FindGamepack(kDefaultGamepack), 0);
         }
     } catch (const GamepackOpenError&) {
+        // Neither file opened: the fallback never happened, and the name the player chose
+        // is what the settings keep (the folder may only be missing for now).
+        Settings.GamepackName = nameBefore;
         FailToStart();
         return false;
     } catch (const GamepackShortHeaderError&) {
+        Settings.GamepackName = nameBefore;
         FailToStart();
         return false;
     }
@@ -66,7 +72,7 @@ bool TForm1::LoadGamepack(const std::string& fileName, int level) {
 
 void TForm1::FailToStart() {
     SetFrameLoopActive(false);
-    startFailed_ = true;
+    startFailed_ = !started_;
     ShowMessage("Can't load gamepack!");
     // Queued, so that it also ends a program whose event loop has not started yet.
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);

@@ -17,8 +17,10 @@
 #include <QWindow>
 #include <cstring>
 
+#include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/gamepackfolders.h"
 #include "platform/keystate.h"
 #include "platform/resources.h"
 #include "common/random.h"
@@ -96,6 +98,12 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
     Music1->setChecked(Settings.MusicOn());
     SoundFX1->setChecked(Settings.SoundFXOn());
     OnTop1->setChecked(Settings.OnTopOn());
+    if (!WindowSystemKeepsOnTop()) {
+        // Said in the menu rather than a check mark that does nothing; the mark stays as
+        // read, so the choice is kept for an X11 session.
+        OnTop1->setEnabled(false);
+        OnTop1->setText("Stay On To&p (not on Wayland)");
+    }
     DoubleSize1->setChecked(Settings.DoubleSizeChecked);
 
     // The effects, held decoded for the whole run; a missing one stays silent.
@@ -149,6 +157,7 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
     flow.board.MoveCount = 0;
     flow.ResultRecorded = false;
     if (startFailed_) return;
+    started_ = true;
     setWindowFlag(Qt::WindowStaysOnTopHint, Settings.OnTopOn());
     if (loaded) flow.State = ScreenState::Playing;
     SetFrameLoopActive(true);
@@ -166,6 +175,8 @@ TForm1::~TForm1() {
         }
     }
     Settings.SetMusicVolume(MusicEngine->Volume());
+    // Stored whatever ended the run, also "Can't load gamepack!" in a running game. A
+    // start that failed changed nothing the player chose: the file is left as it was.
     if (!startFailed_) StoreRecords();
 }
 
@@ -173,7 +184,11 @@ void TForm1::StoreRecords() {
     try {
         StoreSettingsAndTop10(store_, Settings, HiScores);
     } catch (const StoreError& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
+        // Told once a run: the table is stored after every result and at exit, and each
+        // later try would only say the same again. A later try that succeeds keeps all.
+        if (storeFailureTold_) return;
+        storeFailureTold_ = true;
+        ShowError(QString::fromLocal8Bit(e.what()) + ": the settings and the Top 10 table are not kept");
     }
 }
 
@@ -386,8 +401,14 @@ void TForm1::ClearTop10Table1Click() {
 }
 
 void TForm1::SaveGame1Click() {
-    WriteSaveGame(store_, MakeSaveGame(Settings.GamepackName, flow.LevelIndex, flow.TimeLeft,
-                                       flow.board.MoveCount, flow.board.TileGrid, flow.board.BoardCols));
+    try {
+        WriteSaveGame(store_, MakeSaveGame(Settings.GamepackName, flow.LevelIndex, flow.TimeLeft,
+                                           flow.board.MoveCount, flow.board.TileGrid, flow.board.BoardCols));
+    } catch (const StoreError& e) {
+        // The player asked for this one, so it is answered every time; what the settings
+        // and the table cannot keep is told apart, once.
+        throw StoreError(std::string(e.what()) + ": the game is not saved");
+    }
 }
 
 void TForm1::Restoregame1Click() {
@@ -397,7 +418,7 @@ void TForm1::Restoregame1Click() {
     // is refused before anything changes. A pack that cannot be opened at all takes the
     // loader's fallback to the default pack, as a missing pack does everywhere.
     try {
-        const GamepackHeader h = ReadGamepackHeader(saved->Gamepack);
+        const GamepackHeader h = ReadGamepackHeader(platform::FindGamepack(saved->Gamepack));
         CheckSavedLevel(*saved, h.LevelCount, h.CellsPerSide());
     } catch (const GamepackOpenError&) {
     }

@@ -99,6 +99,11 @@ public:
     // to "default.spx" or when neither could be loaded (the program then ends).
     bool LoadGamepack(const std::string& fileName, int level);
     void SwitchMusic(bool on);
+    // Starts level 0 of the gamepack file at `path` as New game does (`marlipan FILE.spx`);
+    // a damaged file is refused with the loader's message and the game goes on as it was.
+    // True when the pack was started.
+    bool OpenGamepackFile(const std::string& path);
+    // "Can't load gamepack!" while the window was made: the program ends before it shows.
     bool StartFailed() const { return startFailed_; }
     void PaintBox1MouseDown(int x, int y);
     void ApplyZoom(bool on);
@@ -162,5 +167,7 @@ private:
     static constexpr const char* kEffectNames[3] = {"appl", "good", "slide"};
     int soundEffects_[3] = {-1, -1, -1};   // by kEffectNames; -1 plays nothing
     WindowSizes designSizes_ = DesignSizes;
-    bool startFailed_ = false;
+    bool started_ = false;           // the window was made and its first level loaded
+    bool startFailed_ = false;       // "Can't load gamepack!" before that
+    bool storeFailureTold_ = false;  // the player knows the store cannot be written
 };

@@ -87,16 +87,15 @@ SaveGameRecord DecodeSaveGame(const std::vector<uint8_t>& stored) {
     if (rec->Version != SaveGameRecord::kVersion) throw SaveGameError("Unknown savegame format");
 
     // A version-1.10 record with values no game can reach was edited or damaged; refuse
-    // it rather than load a level that is not there or count a negative score.
+    // it rather than load a level that is not there or count a negative score. Any time
+    // left is one a game can reach: a game saved on Game Over, restored and ticked once
+    // more holds -1, the next round -2, and the next tick ends it again.
     if (rec->LevelIndex < 0)
         throw SaveGameError("The saved game is damaged: its level number is " +
                             std::to_string(rec->LevelIndex));
     if (rec->MoveCount < 0)
         throw SaveGameError("The saved game is damaged: its move count is " +
                             std::to_string(rec->MoveCount));
-    if (rec->TimeLeft < 0)
-        throw SaveGameError("The saved game is damaged: its time left is " +
-                            std::to_string(rec->TimeLeft) + " seconds");
     return std::move(*rec);
 }
 

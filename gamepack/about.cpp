@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QUrlQuery>
 
+#include "platform/gamepackfolders.h"
 #include "resources/programresources.h"
 
 
@@ -61,7 +62,7 @@ TForm3::TForm3(QWidget* owner, const QString& versionText) : QDialog(owner) {
     link.setUnderline(true);
     Label3 = MakeLabel(this, "More gamepacks", bold, Qt::black, 16, 58);
     // The folder's path can be long: shown shortened in the middle, in full as a tip.
-    const QString folder = QDir::toNativeSeparators(QDir::currentPath());
+    const QString folder = QDir::toNativeSeparators(GamepackFolderUrl().toLocalFile());
     Label4 = MakeLabel(this, QFontMetrics(link).elidedText(folder, Qt::ElideMiddle, width() - 16 - 8),
                        link, Qt::blue, 16, 70);
     Label4->setToolTip(folder);
@@ -83,7 +84,11 @@ TForm3::TForm3(QWidget* owner, const QString& versionText) : QDialog(owner) {
 
 TForm3::~TForm3() { Label4MouseLeave(); }
 
-QUrl TForm3::GamepackFolderUrl() { return QUrl::fromLocalFile(QDir::currentPath()); }
+QUrl TForm3::GamepackFolderUrl() {
+    // The folder a new pack goes into; made here too, so that the link opens a folder.
+    platform::MakePlayerGamepackFolder();
+    return QUrl::fromLocalFile(platform::PlayerGamepackFolder());
+}
 
 QUrl TForm3::CommentsUrl() {
     QUrl url("mailto:");

@@ -21,8 +21,7 @@ public:
     QLabel *Label5, *Label6;  // "Send comments" and its link
     QPushButton* Button1;
 
-    // Where the links lead: the current directory, where the game looks for gamepacks,
-    // and a new message with the subject "Marlipan".
+    // Where the links lead: the player's own gamepack folder, where new packs go, and a new message with the subject "Marlipan".
     static QUrl GamepackFolderUrl();
     static QUrl CommentsUrl();
 

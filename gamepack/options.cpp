@@ -13,14 +13,12 @@
 #include <QSlider>
 #include <QStyledItemDelegate>
 
-#include <cctype>
-#include <filesystem>
-#include <system_error>
 
 #include "gamepack/ansi.h"
 #include "gamepack/dialogfont.h"
 #include "gamepack/gamepackfile.h"
 #include "music/ymplayer.h"
+#include "platform/gamepackfolders.h"
 
 namespace {
 
@@ -64,16 +62,6 @@ protected:
         p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title());
     }
 };
-
-// "*.spx" as Windows matches it: the extension without regard to case.
-bool IsGamepackName(const std::string& name) {
-    static const char ext[] = ".spx";
-    const size_t n = sizeof ext - 1;
-    if (name.size() < n) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(name[name.size() - n + i])) != ext[i]) return false;
-    return true;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y, int w, int h) {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
@@ -188,13 +176,8 @@ void TForm2::FormCreate() {
 void TForm2::ListGamepacks() {
     ListBox1->clear();
     entries_.clear();
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // Directories and hidden files whose names match are listed too; the order is the
-    // directory's own.
-    for (fs::directory_iterator it(".", ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        if (!IsGamepackName(name)) continue;
+    // The current directory's packs, the player's and the installed ones, each name once.
+    for (std::string& name : platform::ListGamepacks()) {
         ListBox1->addItem(QFile::decodeName(QByteArray::fromStdString(name)));
         entries_.push_back(std::move(name));
     }
@@ -213,7 +196,7 @@ void TForm2::ShowGamepackInfo() {
         // Only the header is read, into a copy of our own: browsing never touches the
         // game's gamepack. A header that is short, unreadable or holds a value outside
         // the tables is refused here, so every table index below is in range.
-        h = ReadGamepackHeader(entries_[size_t(row)]);
+        h = ReadGamepackHeader(platform::FindGamepack(entries_[size_t(row)]));
     } catch (const std::exception&) {
         ClearGamepackInfo();
         return;
@@ -225,7 +208,9 @@ void TForm2::ShowGamepackInfo() {
     Label4->setText(QString(kTimer) + (h.TimerIndex != 0 ? "Yes" : "No"));
     const QString description = FromAnsi(h.Description);
     Label5->setText(FitDescription(description, *Label5));
-    Label5->setToolTip(description);
+    // A tip takes text with a tag on its first line for markup: given as markup always,
+    // spaces kept, the description shows as it is.
+    Label5->setToolTip("<p style=\"white-space:pre-wrap\">" + description.toHtmlEscaped() + "</p>");
 }
 
 void TForm2::ClearGamepackInfo() {

@@ -1,6 +1,6 @@
 #pragma once
-// TForm2, "Game settings": picks the gamepack from the ".spx" files in the current
-// directory, describes the selected one from its header, and sets the music volume (heard
+// TForm2, "Game settings": picks the gamepack from the ".spx" files of the gamepack
+// folders (platform/gamepackfolders.h), describes the selected one from its header, and sets the music volume (heard
 // at once) and the slide speed (applied on OK).
 //
 // The dialog works on the main window's state through TForm2Links, so that this library

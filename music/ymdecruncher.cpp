@@ -10,12 +10,10 @@
 // Input. The stream is the buffer (packed, size), read in place: there is no stream
 // object to read from, so no separate 8 KiB input buffer is needed. The compressed
 // data available is min(packed size, bytes after the header). Bytes past that end
-// read as zero bits, so the bit reader may look ahead freely; but a stream whose
-// decoding *consumes* bits past the end is truncated or corrupt, and Decrunch fails
-// instead of producing output from invented zeros (which would otherwise "succeed"
-// with garbage). A valid stream never consumes past its end, so nothing that
-// decodes correctly is refused. This also bounds the work on garbage: without it, the
-// zero bits decode forever as blocks of 65536 literal zeros.
+// read as zero bits and the output is still produced in full: a song whose last bytes
+// are missing keeps all but its last few bytes (the zero bits go on decoding with the
+// block's own codes, and after its last symbol as blocks of 65536 literal zeros). The
+// work stays bounded by the unpacked size, which is bounded by kMaxUnpackedSize.
 //
 // Header. Bytes 0..21 hold the header size H (byte 0), the method id (2..6), the
 // packed size (7..10), the unpacked size (11..14) and the header level (20). The
@@ -29,10 +27,8 @@
 // running past the end or past the packed size) is refused.
 //
 // Unpacked size. It is refused, before anything is allocated, above kMaxUnpackedSize
-// (64 MiB; songs are a few hundred KiB), and above what the available compressed data
-// could ever expand to: every Huffman block costs at least 43 bits of header and yields
-// at most 65536 symbols of at most 256 bytes each (2^24 bytes), so n bytes of data can
-// produce at most floor(8n / 43) * 2^24 bytes (0 for fewer than 6 bytes).
+// (64 MiB; songs are a few hundred KiB). No bound is taken from the size of the
+// compressed data: data that ends early is decoded in full from zero bits.
 //
 // Code tables. A table whose lengths do not fill the code space exactly (overfull,
 // underfull, or no symbol at all) is bad. A check summed in 16 bits would let a table
@@ -87,32 +83,23 @@ inline uint64_t Be64(const uint8_t* p) {
     return v;
 }
 
-// Most bytes n bytes of compressed data can expand to (see the comment at the top).
-uint64_t MaxExpansion(size_t avail) {
-    if (avail >= (size_t(1) << 20)) return ~uint64_t(0);
-    return (uint64_t(avail) * 8 / 43) << 24;
-}
-
 }  // namespace
 
 // The bit reader. A plain reader keeps the next 16 bits of the stream in a 16-bit
 // buffer and shifts bytes in one at a time; this one keeps the next `count` bits
 // (56..63 after a refill) at the top of a 64-bit word, which gives the same bits in the
 // same order with one refill per symbol instead of one per byte. Bytes past `end` read
-// as zero and are counted in `fill`; consumed bits = 8 * (bytes taken + fill) - count,
-// so the stream has been consumed past its end exactly when 8 * fill > count.
+// as zero.
 struct CYmDecruncher::BitReader {
     const uint8_t* p;
     const uint8_t* end;
     uint64_t buf = 0;
     unsigned count = 0;
-    uint64_t fill = 0;
 
     BitReader(const uint8_t* data, size_t size) : p(data), end(data + size) {}
 
-    // Makes at least 56 bits available. False when the bits consumed so far already
-    // run past the end of the data.
-    bool Refill() {
+    // Makes at least 56 bits available.
+    void Refill() {
         if (size_t(end - p) >= 8) {
             // Every bit below `count` that this ORs in is the stream's own bit at that
             // place (the partial byte at the bottom is taken again, identically, by the
@@ -120,20 +107,13 @@ struct CYmDecruncher::BitReader {
             buf |= Be64(p) >> count;
             p += (63 - count) >> 3;
             count |= 56;
-            return true;
+            return;
         }
-        return RefillSlow();
-    }
-    bool RefillSlow() {
         while (count <= 56) {
-            uint64_t b = 0;
-            if (p < end) b = *p++; else ++fill;
-            buf |= b << (56 - count);
+            if (p < end) buf |= uint64_t(*p++) << (56 - count);
             count += 8;
         }
-        return fill * 8 <= count;
     }
-    bool Overrun() const { return fill * 8 > count; }
     unsigned Peek(unsigned n) const { return unsigned(buf >> (64 - n)); }  // 1 <= n <= 32
     void Drop(unsigned n) { buf <<= n; count -= n; }                       // n <= count
     unsigned Get(unsigned n) { unsigned v = Peek(n); Drop(n); return v; }  // 1 <= n <= 32
@@ -198,7 +178,7 @@ bool CYmDecruncher::Decrunch(const uint8_t* packed, size_t size) {
     const size_t avail = std::min<size_t>(packedSize, size - dataOffset);
 
     // Refuse an absurd unpacked size rather than allocate it.
-    if (unpackedSize > kMaxUnpackedSize || unpackedSize > MaxExpansion(avail)) return false;
+    if (unpackedSize > kMaxUnpackedSize) return false;
     output_.reset(new (std::nothrow) uint8_t[std::max<size_t>(unpackedSize, 1)]);
     if (!output_) return false;
     outputSize_ = unpackedSize;
@@ -231,8 +211,6 @@ bool CYmDecruncher::Decode(const uint8_t* data, size_t avail) {
         out += n;
         remaining -= n;
     }
-    // The last symbols may have consumed bits past the end without a refill noticing.
-    if (!error_ && br.Overrun()) error_ = true;
     return !error_;
 }
 
@@ -280,7 +258,7 @@ void CYmDecruncher::DecodeChunk(BitReader& reader, unsigned n) {
         --blk;  // 16-bit: a block count of 0 means 65536 symbols
 
         // Up to 16 (literal/length) + 16 (position) + 12 (position bits) bits follow.
-        if (b.count < 44 && !b.Refill()) { error = true; break; }
+        if (b.count < 44) b.Refill();
 
         unsigned c = cTable[b.Peek(kCTableBits)];
         if (c >= kNC) {
@@ -326,7 +304,7 @@ void CYmDecruncher::DecodeChunk(BitReader& reader, unsigned n) {
 }
 
 void CYmDecruncher::ReadBlockHeader(BitReader& br) {
-    if (!br.Refill()) { error_ = true; return; }
+    br.Refill();
     blockRemaining_ = uint16_t(br.Get(16));
     ReadPtLen(br, kNT, kTBits, 3);
     if (error_) return;
@@ -338,7 +316,7 @@ void CYmDecruncher::ReadBlockHeader(BitReader& br) {
 // The code-length code (19 symbols) or the position code (14 symbols) into ptLen_ and
 // ptTable_.
 void CYmDecruncher::ReadPtLen(BitReader& br, unsigned nn, unsigned nbit, int special) {
-    if (!br.Refill()) { error_ = true; return; }
+    br.Refill();
     const unsigned k = br.Get(nbit);
     if (k == 0) {
         const unsigned v = br.Get(nbit);
@@ -350,7 +328,7 @@ void CYmDecruncher::ReadPtLen(BitReader& br, unsigned nn, unsigned nbit, int spe
     if (k > nn) { error_ = true; return; }
     unsigned i = 0;
     while (i < k) {
-        if (!br.Refill()) { error_ = true; return; }
+        br.Refill();
         unsigned c = br.Peek(3);
         if (c == 7) {
             const unsigned bits = br.Peek(16);
@@ -372,7 +350,7 @@ void CYmDecruncher::ReadPtLen(BitReader& br, unsigned nn, unsigned nbit, int spe
 
 // The literal/length code lengths, through the code-length code, into cLen_ and cTable_.
 void CYmDecruncher::ReadCLen(BitReader& br) {
-    if (!br.Refill()) { error_ = true; return; }
+    br.Refill();
     const unsigned k = br.Get(kCBits);
     if (k == 0) {
         const unsigned v = br.Get(kCBits);
@@ -384,7 +362,7 @@ void CYmDecruncher::ReadCLen(BitReader& br) {
     if (k > kNC) { error_ = true; return; }
     unsigned i = 0;
     while (i < k) {
-        if (!br.Refill()) { error_ = true; return; }
+        br.Refill();
         unsigned c = ptTable_[br.Peek(kPtTableBits)];
         if (c >= kNT) {
             const unsigned bits = br.Peek(16);

@@ -10,9 +10,11 @@
 // ymdecruncher.cpp):
 //   - method id other than "-lh5-" (or fewer than 7 bytes): false, the output of an
 //     earlier call stays exactly as it was;
-//   - any other failure (bad code table, a code length above 16, an absurd unpacked
-//     size, compressed data that ends before the output is complete, a header cut
-//     short or a broken level-1 extension header): false and no output;
+//   - any other failure (bad code table, a code length above 16, an unpacked size
+//     above kMaxUnpackedSize, a header cut short or a broken level-1 extension
+//     header): false and no output;
+//   - compressed data that ends before the output is complete is not a failure: the
+//     missing bytes read as zero bits and the output is produced in full;
 //   - success: true, Output() holds exactly OutputSize() = unpacked-size bytes. A
 //     successful empty song gives a non-null Output() with OutputSize() 0.
 // Nothing outside the buffer (packed, size) is ever read, and no table, tree or window

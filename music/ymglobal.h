@@ -100,6 +100,8 @@ private:
         kTriangleUp
     };
     static void StepEnvelope(EnvRule rule, int& level, bool& flag);
+    // A one-shot shape that has finished: its steps change nothing until R13 is written.
+    bool EnvelopeHeld() const;
 
     uint8_t regs_[16] = {};
     bool toneOn_[3] = {};
@@ -129,6 +131,8 @@ private:
     // Per voice: left entry in the low 32 bits, right in the high 32 bits. Entries are
     // never negative and a sample sums at most a few ticks, so the halves cannot carry.
     uint64_t mix64_[3][32] = {};
+    // Per voice: some entry of its tables is not 0, so following the envelope is heard.
+    bool envAudible_[3] = {};
 
     int32_t sumLeft_ = 0;
     int32_t sumRight_ = 0;

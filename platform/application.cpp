@@ -9,13 +9,19 @@
 #include "platform/keystate.h"
 
 MarlipanApplication::MarlipanApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // No display name: Qt appends one to every window caption on X11 ("About — Marlipan!").
+    // The title "Marlipan!" is the main window's caption and the message boxes' instead.
     setApplicationName("Marlipan");
-    setApplicationDisplayName("Marlipan!");
     setOrganizationName("Dunmarsh");
+    setApplicationVersion("1.10");  // as the About box shows it
+    // The desktop entry's name: a Wayland compositor finds the window's icon through it.
+    setDesktopFileName("com.dunmarsh.Marlipan");
     InitProgramResources();
     setWindowIcon(QIcon(":/icons/marlipan.png"));
     KeyState::Install(this);
 }
+
+bool WindowSystemKeepsOnTop() { return !QGuiApplication::platformName().startsWith("wayland"); }
 
 bool MarlipanApplication::notify(QObject* receiver, QEvent* event) {
     try {

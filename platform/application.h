@@ -8,3 +8,7 @@ public:
     MarlipanApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// False on Wayland, where the compositor alone decides which window stays on top (and
+// where a window cannot place itself): Qt's stay-on-top hint does nothing there.
+bool WindowSystemKeepsOnTop();

@@ -13,16 +13,26 @@ DialogHooks& Hooks() {
 
 void SetDialogHooks(DialogHooks hooks) { Hooks() = std::move(hooks); }
 
+namespace {
+// Messages may hold a file's name ("The gamepack "<b>.spx" is damaged"): plain text always,
+// never taken for markup.
+void ShowBox(QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+}  // namespace
+
 void ShowMessage(const QString& text) {
     if (Hooks().message) return Hooks().message(text);
-    QMessageBox::information(nullptr, QGuiApplication::applicationDisplayName(), text);
+    ShowBox(QMessageBox::Information, text);
 }
 
 void ShowError(const QString& text) {
     QString message = text;
     if (!message.endsWith('.') && !message.endsWith('!') && !message.endsWith('?')) message += '.';
     if (Hooks().message) return Hooks().message(message);
-    QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(), message);
+    ShowBox(QMessageBox::Critical, message);
 }
 
 bool AskYesNo(const QString& caption, const QString& question) {

@@ -2,6 +2,12 @@
 #include <QString>
 #include <functional>
 
+// The application title: the caption of the plain and the error message boxes.
+inline const QString& ApplicationTitle() {
+    static const QString title = QStringLiteral("Marlipan!");
+    return title;
+}
+
 // Message boxes and the busy cursor, as the game uses them.
 void ShowMessage(const QString& text);                           // plain box, OK
 void ShowError(const QString& text);                             // error box; adds the full stop

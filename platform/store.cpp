@@ -34,10 +34,21 @@ StoreValue QSettingsStore::Read(const std::string& name) const {
     StoreValue out;
     if (!v.isValid()) return out;  // missing
     switch (v.typeId()) {
-    case QMetaType::QString:
+    case QMetaType::QString: {
+        const QString text = v.toString();
         out.type = StoreValueType::String;
-        out.text = FromQString(v.toString());
+        out.text = FromQString(text);
+        // QSettings writes a byte array as "@ByteArray(...)" and reads back only a whole
+        // one as bytes; a file cut off inside the value leaves the front as text. Those
+        // are the value's bytes, less the last character, which may be half an escape.
+        static const QString kByteArray = QStringLiteral("@ByteArray(");
+        if (text.startsWith(kByteArray) && text.size() > kByteArray.size()) {
+            const QByteArray front = text.mid(kByteArray.size()).chopped(1).toLatin1();
+            out.cutBinary = true;
+            out.bytes.assign(front.constData(), front.constData() + front.size());
+        }
         break;
+    }
     case QMetaType::QByteArray: {
         const QByteArray b = v.toByteArray();
         out.type = StoreValueType::Binary;

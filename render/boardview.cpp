@@ -47,8 +47,10 @@ void DrawStatusLine(QPainter& painter, int width, const StatusLine& s) {
     painter.setBackground(Qt::black);
     painter.setFont(ArialFont(8));
     painter.setPen(ColorRef(0x00FFFF00));
+    // Joined, not substituted: a level name may hold "%1" and is shown as it is.
     DrawTextAt(painter, 10, 4,
-               QString("Screen: %1 [%2/%3]").arg(s.levelName).arg(s.levelIndex + 1).arg(s.levelCount));
+               "Screen: " + s.levelName + " [" + QString::number(s.levelIndex + 1) + "/" +
+                   QString::number(s.levelCount) + "]");
     painter.setPen(ColorRef(0x0000FFFF));
     DrawTextAt(painter, 10, 18, s.hasSong ? "Music: " + s.songTitle : QString("Music: none"));
     if (s.timerActive) {
@@ -62,6 +64,8 @@ void DrawStatusLine(QPainter& painter, int width, const StatusLine& s) {
 }
 
 QString FormatTime(int seconds) {
+    // A restored game can show a clock that already ran out; it reads as run out.
+    if (seconds < 0) seconds = 0;
     const int minutes = seconds / 60, rest = seconds % 60;
     return QString("%1:%2").arg(minutes).arg(rest, 2, 10, QChar('0'));
 }

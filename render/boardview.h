@@ -26,5 +26,5 @@ struct StatusLine {
 // The texts above the board: level and its number, song title, and the clock at the right.
 void DrawStatusLine(QPainter& painter, int width, const StatusLine& status);
 
-// "m:ss" for a number of seconds >= 0.
+// "m:ss" for a number of seconds; below zero it is "0:00".
 QString FormatTime(int seconds);

@@ -14,7 +14,7 @@ constexpr QRgb ColorRefRgb(uint32_t c) {
 }
 
 // "Arial" at a size in points, as Windows renders it at 96 DPI, so that the layout does
-// not depend on the screen's DPI.
+// not depend on the screen's DPI; unsmoothed and fully hinted.
 QFont ArialFont(int points, bool bold = false);
 
 // Draws one line of text with its top-left corner at (x, y), as Windows does. An opaque

@@ -42,7 +42,7 @@ TEST(EndToEnd, TopTenEntrySurvivesAKillAfterTheGame) {
     const QString script = R"(
         set -e
         "$GAME" & pid=$!
-        win=$(xdotool search --sync --name '^Marlipan!$' | head -1)
+        win=$(xdotool search --sync --onlyvisible --name '^Marlipan!$' | head -1)
         xdotool windowfocus --sync "$win"
         sleep 1
         xdotool keydown Escape keydown alt keydown shift keydown Home

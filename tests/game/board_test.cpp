@@ -46,6 +46,28 @@ bool IsPermutation(const Board& b) {
     return true;
 }
 
+// The shuffle as its rule reads, step by step, for a board solved with the gap last: a
+// walk of the gap of 100 N^2 + 1 steps; within a step, draws repeat until exactly one of
+// dx, dy is non-zero and the gap stays on the board, and the component a draw does not set
+// keeps the value it had from the step's earlier draws.
+void WalkTheGap(Board& b, Random& random) {
+    const int n = b.BoardCols;
+    const int f[3] = {0, +1, -1};
+    int ec = n - 1, er = n - 1;
+    for (int step = 0; step < 100 * n * n + 1; ++step) {
+        int dx = 0, dy = 0;
+        for (;;) {
+            if (random.Next(2) == 0) dx = f[random.Next(3)];
+            else dy = f[random.Next(3)];
+            const bool onBoard = ec + dx >= 0 && ec + dx < n && er + dy >= 0 && er + dy < n;
+            if (onBoard && std::abs(dx) != std::abs(dy)) break;
+        }
+        std::swap(b.TileGrid[ec][er], b.TileGrid[ec + dx][er + dy]);
+        ec += dx;
+        er += dy;
+    }
+}
+
 int FramesOfSlide(Board& b, int index, int speed) {
     EXPECT_TRUE(b.TryMoveCell(index));
     int frames = 1;
@@ -63,13 +85,16 @@ TEST(Board, ShuffledBoardIsNeverSolvedAndAlwaysSolvable) {
             Board b = MakeBoard(n);
             b.ShuffleBoard(random);
             ASSERT_FALSE(b.IsSolved()) << "n=" << n << " seed=" << seed;
+            // An odd number of steps leaves the gap an odd distance from its home.
+            const int empty = b.FindEmptyCell();
+            ASSERT_EQ((2 * n - 2 - b.CellColumn(empty) - b.CellRow(empty)) % 2, 1) << "n=" << n << " seed=" << seed;
             ASSERT_TRUE(IsPermutation(b)) << "n=" << n << " seed=" << seed;
             ASSERT_TRUE(Solvable(b)) << "n=" << n << " seed=" << seed;
         }
     }
 }
 
-TEST(Board, ShuffleDependsOnTheSeedOnly) {
+TEST(Board, ShuffleDependsOnTheSeedOnlyAndWalksTheGapDrawForDraw) {
     Random a, b;
     a.Seed(7);
     b.Seed(7);
@@ -77,6 +102,19 @@ TEST(Board, ShuffleDependsOnTheSeedOnly) {
     x.ShuffleBoard(a);
     y.ShuffleBoard(b);
     EXPECT_TRUE(std::equal(&x.TileGrid[0][0], &x.TileGrid[0][0] + 64, &y.TileGrid[0][0]));
+    // The same board as the rule's walk, from a generator seeded alike.
+    for (int n = 3; n <= 7; ++n) {
+        for (uint32_t seed = 0; seed < 20; ++seed) {
+            a.Seed(seed);
+            b.Seed(seed);
+            Board shuffled = MakeBoard(n), walked = MakeBoard(n);
+            shuffled.ShuffleBoard(a);
+            WalkTheGap(walked, b);
+            ASSERT_TRUE(std::equal(&shuffled.TileGrid[0][0], &shuffled.TileGrid[0][0] + 64, &walked.TileGrid[0][0]))
+                << "n=" << n << " seed=" << seed;
+            EXPECT_EQ(a.Next(1 << 30), b.Next(1 << 30)) << "as many draws";
+        }
+    }
 }
 
 TEST(Board, HitTestExcludesTheRightAndBottomBoundary) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,12 @@ TEST_F(Flow, ThirtySecondClockEndsTheGameOnTheThirtiethTickAndStaysAtZero) {
     EXPECT_EQ(host.sounds.back(), "appl");
     flow.Timer1Timer();
     EXPECT_EQ(flow.TimeLeft, 0);
+    // A restored game may hold any time left; the lowest ends the game without wrapping.
+    flow.State = ScreenState::Playing;
+    flow.TimeLeft = INT32_MIN;
+    flow.Timer1Timer();
+    EXPECT_EQ(flow.TimeLeft, INT32_MIN);
+    EXPECT_EQ(flow.State, ScreenState::GameOver);
 }
 
 TEST_F(Flow, ClockRunsOnlyWhilePlayingAndNeverWithoutALimit) {
@@ -109,9 +116,15 @@ TEST_F(Flow, ClockRunsOnlyWhilePlayingAndNeverWithoutALimit) {
 }
 
 TEST_F(Flow, PauseActsOnlyWhilePlayingOrPaused) {
+    // A slide started just before the pause ends behind the Paused screen.
+    SolveAllButLastSlide();
+    ASSERT_TRUE(flow.board.TryMoveCell(flow.board.CellIndex(2, 2)));
     flow.Pause1Click();
     EXPECT_EQ(flow.State, ScreenState::Paused);
     EXPECT_TRUE(host.pause);
+    RunFrames(9);
+    EXPECT_FALSE(flow.board.Sliding);
+    EXPECT_EQ(flow.board.TileGrid[2][1], 7) << "the tile has arrived";
     flow.op101Click();  // Show Top 10 does nothing on the Paused screen
     EXPECT_EQ(flow.State, ScreenState::Paused);
     EXPECT_FALSE(host.topTen);
@@ -206,9 +219,12 @@ TEST_F(Flow, SolvingPlaysGoodAndSpaceHeldAdvancesAfterOneFrame) {
 
 TEST_F(Flow, HiddenCombinationSolvesTheBoard) {
     GameFlow::Keys keys;
-    keys.escape = keys.shift = keys.alt = true;
-    flow.PollInput(keys);
-    EXPECT_EQ(flow.State, ScreenState::Playing) << "three of the four keys do nothing";
+    bool* four[4] = {&keys.escape, &keys.shift, &keys.alt, &keys.home};
+    for (int without = 0; without < 4; ++without) {
+        for (int k = 0; k < 4; ++k) *four[k] = k != without;
+        flow.PollInput(keys);
+        EXPECT_EQ(flow.State, ScreenState::Playing) << "three of the four keys do nothing, key " << without << " up";
+    }
     keys.home = true;
     flow.PollInput(keys);
     EXPECT_EQ(flow.State, ScreenState::LevelComplete);
@@ -262,6 +278,7 @@ TEST_F(Flow, ClickLeavingLevelCompleteAlsoMovesOnTheNewBoard) {
 TEST_F(Flow, SpaceOnGameOverStartsANewGame) {
     flow.board.MoveCount = 30;
     flow.LevelIndex = 2;
+    flow.ResultRecorded = true;  // an earlier game of this run was finished
     flow.State = ScreenState::GameOver;
     GameFlow::Keys space;
     space.space = true;
@@ -269,6 +286,7 @@ TEST_F(Flow, SpaceOnGameOverStartsANewGame) {
     EXPECT_EQ(host.newGames, 1);
     EXPECT_EQ(flow.LevelIndex, 0);
     EXPECT_EQ(flow.board.MoveCount, 0);
+    EXPECT_FALSE(flow.ResultRecorded) << "the new game's result will be offered";
     EXPECT_EQ(flow.State, ScreenState::Playing);
 }
 

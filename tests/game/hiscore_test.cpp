@@ -150,13 +150,11 @@ TEST(HiScoreStore, MissingValueGivesTheDefaultTable) {
 
 TEST(HiScoreStore, DamagedValuesGiveTheDefaultTable) {
     const std::vector<uint8_t> good = FullTable().Serialise();
-    std::vector<uint8_t> shorter(good.begin(), good.end() - 1);
     std::vector<uint8_t> longer = good;
     longer.push_back(0);
     const StoreValue bad[] = {
         {StoreValueType::String, "hello", {}},
         {StoreValueType::Other, "", {}},
-        {StoreValueType::Binary, "", shorter},
         {StoreValueType::Binary, "", longer},
     };
     for (const StoreValue& v : bad) {
@@ -165,6 +163,35 @@ TEST(HiScoreStore, DamagedValuesGiveTheDefaultTable) {
         HiScoreTable t = FullTable();
         t.Load(store);
         EXPECT_EQ(t.Serialise(), HiScoreTable().Serialise());
+    }
+}
+
+TEST(HiScoreStore, RecordCutShortKeepsItsWholeEntries) {
+    // As a settings file truncated in the middle of the value leaves it: shorter, or only
+    // the front of its text. Entries cut through are empty, as are the ones after them.
+    const std::vector<uint8_t> good = FullTable().Serialise();
+    for (size_t size : {size_t(629), size_t(3 * 63 + 40), size_t(63), size_t(62), size_t(0)}) {
+        SCOPED_TRACE(size);
+        const std::vector<uint8_t> front(good.begin(), good.begin() + std::ptrdiff_t(size));
+        StoreValue cut{StoreValueType::String, "@ByteArray(...", front};
+        cut.cutBinary = true;
+        for (const StoreValue& v : {StoreValue{StoreValueType::Binary, "", front}, cut}) {
+            MemoryStore store;
+            store.Put("HiScore", v);
+            HiScoreTable t;
+            t.Load(store);
+            const size_t kept = size / 63;
+            for (size_t i = 0; i < 10; ++i) {
+                const HiScoreEntry& e = t.Entry(int(i));
+                if (i < kept) {
+                    EXPECT_EQ(e.Moves, FullTable().Entry(int(i)).Moves);
+                    EXPECT_EQ(e.Gamepack, FullTable().Entry(int(i)).Gamepack);
+                } else {
+                    EXPECT_TRUE(e.Empty()) << i;
+                    EXPECT_EQ(e.Colour, HiScoreEntry::kSilver) << i;
+                }
+            }
+        }
     }
 }
 

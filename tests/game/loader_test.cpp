@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/keystate.h"
 #include "tests/game/windowfixture.h"
+#include "tests/platform/gamepackfolders.h"
 
 namespace {
 
@@ -205,4 +206,63 @@ TEST_F(Loader, ZoomOnTheTopTenScreenAfterTheLastLevelReloadsThatLevel) {
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
     EXPECT_EQ(form.flow.LevelIndex, 1);
     EXPECT_TRUE(form.flow.ResultRecorded);
+}
+
+// --- packs outside the current directory ------------------------------------------------
+
+TEST_F(Loader, PacksAreFoundInThePlayersAndTheInstalledFoldersAndTheFallbackToo) {
+    TestGamepackFolders folders;
+    testutil::WriteFile(folders.Installed("default.spx", 2), MakeGamepack(0, 0, 1));
+    testutil::WriteFile(folders.Player("mine.spx"), MakeGamepack(1, 0, 1));
+    TForm1& form = Start();
+    EXPECT_FALSE(form.StartFailed()) << "started from a folder without packs";
+    EXPECT_EQ(form.flow.board.BoardCols, 3);
+    EXPECT_TRUE(form.LoadGamepack(std::string("mine.spx"), 0));
+    EXPECT_EQ(form.flow.board.BoardCols, 4);
+    EXPECT_FALSE(form.LoadGamepack(std::string("gone.spx"), 0));
+    EXPECT_EQ(form.Settings.GamepackName, "default.spx");
+    EXPECT_EQ(form.flow.board.BoardCols, 3);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Loader, AGamepackFileStartsItsFirstLevelAsNewGameDoes) {
+    TestGamepackFolders folders;
+    testutil::WriteFile(folders.Installed("default.spx"), MakeGamepack(0, 0, 2));
+    testutil::WriteFile(folders.Outside("gift.spx"), MakeGamepack(2, 0, 2));
+    TForm1& form = Start();
+    form.flow.LevelIndex = 1;
+    ASSERT_TRUE(form.LoadGamepack(std::string("default.spx"), 1));
+    form.flow.board.MoveCount = 7;
+
+    EXPECT_TRUE(form.OpenGamepackFile(folders.Outside("gift.spx")));
+    EXPECT_EQ(form.Settings.GamepackName, "gift.spx") << "a bare name, as the records keep it";
+    EXPECT_EQ(form.flow.LevelIndex, 0);
+    EXPECT_EQ(form.flow.board.MoveCount, 0);
+    EXPECT_EQ(form.flow.board.BoardCols, 5);
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    EXPECT_EQ(testutil::ReadFile(folders.Player("gift.spx")), testutil::ReadFile(folders.Outside("gift.spx")));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Loader, ADamagedGamepackFileIsRefusedAndTheGameGoesOn) {
+    TestGamepackFolders folders;
+    testutil::WriteFile(folders.Installed("default.spx"), MakeGamepack(0, 0, 1));
+    std::vector<uint8_t> bad = MakeGamepack(2, 0, 1);
+    GamepackHeader h = testutil::HeaderOf(bad);
+    h.PictureSizes[0] = 1 << 30;
+    testutil::PutHeader(bad, h);
+    testutil::WriteFile(folders.Outside("bad.spx"), bad);
+    testutil::WriteFile(folders.Outside("short.spx"), std::vector<uint8_t>(1000, 7));
+    TForm1& form = Start();
+
+    EXPECT_FALSE(form.OpenGamepackFile(folders.Outside("bad.spx")));
+    EXPECT_FALSE(form.OpenGamepackFile(folders.Outside("short.spx")));
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[0].contains("damaged")) << messages[0].toStdString();
+    EXPECT_NE(messages[1], "Can't load gamepack!") << "a file the player chose does not end the game";
+    EXPECT_TRUE(form.FrameLoopActive);
+    EXPECT_EQ(form.Settings.GamepackName, "default.spx");
+    EXPECT_EQ(form.flow.board.BoardCols, 3);
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(folders.Player("bad.spx"))));
 }

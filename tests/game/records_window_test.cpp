@@ -145,11 +145,13 @@ TEST_F(Records, SaveMoveRestoreGivesBackBoardMovesAndTime) {
     f.SaveGame1->trigger();
     MoveSomeTiles(f);
     f.flow.TimeLeft = 20;
+    f.flow.ResultRecorded = true;  // as after finishing a game since the save
     ASSERT_NE(Grid(f), saved);
     f.Restoregame1->trigger();
     EXPECT_EQ(Grid(f), saved) << "the level is not reshuffled";
     EXPECT_EQ(f.flow.board.MoveCount, 12);
     EXPECT_EQ(f.flow.TimeLeft, 55);
+    EXPECT_FALSE(f.flow.ResultRecorded) << "the restored game's result will be offered";
     EXPECT_EQ(f.flow.State, ScreenState::Playing);
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -191,6 +193,14 @@ TEST_F(Records, SaveOnGameOverRestoresIntoPlayingAndTheNextTickEndsIt) {
     EXPECT_EQ(f.flow.TimeLeft, 0);
     f.Timer1Timer();
     EXPECT_EQ(f.flow.State, ScreenState::GameOver);
+    // That tick left the clock at -1; saved and restored again, it ends the game again.
+    f.SaveGame1->trigger();
+    f.Restoregame1->trigger();
+    EXPECT_EQ(f.flow.State, ScreenState::Playing);
+    EXPECT_EQ(f.flow.TimeLeft, -1);
+    f.Timer1Timer();
+    EXPECT_EQ(f.flow.State, ScreenState::GameOver);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
 }
 
 TEST_F(Records, SaveOnLevelCompleteRestoresASolvedBoard) {
@@ -250,6 +260,62 @@ TEST_F(Records, WrongVersionOrTypeIsReportedAndChangesNothing) {
 TEST_F(Records, SaveThatCannotBeWrittenSaysSo) {
     TForm1& f = Start();
     store.SetSyncFails(true);
-    EXPECT_THROW(f.SaveGame1->trigger(), StoreError);
-    store.SetSyncFails(false);
+    for (int i = 0; i < 2; ++i) {
+        try {
+            f.SaveGame1->trigger();
+            ADD_FAILURE() << "a save that did not happen reported as done";
+        } catch (const StoreError& e) {
+            EXPECT_NE(std::string(e.what()).find("the game is not saved"), std::string::npos) << e.what();
+        }
+    }
+    Finish();
+    EXPECT_EQ(messages.size(), 1) << "at exit: the settings and the table are not kept either";
+}
+
+TEST_F(Records, StoreThatCannotBeWrittenIsToldOnceWhatItCannotKeep) {
+    store.SetSyncFails(true);
+    TForm1& f = Start();
+    f.flow.LevelIndex = 2;
+    f.flow.State = ScreenState::LevelComplete;
+    f.flow.NextLevel();  // a result: stored at once, which fails
+    ASSERT_EQ(f.flow.State, ScreenState::TopTen);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("the settings and the Top 10 table are not kept")) << messages[0].toStdString();
+    f.ClearTop10Table1->trigger();
+    Finish();
+    EXPECT_EQ(messages.size(), 1) << "not again on Clear Top 10, nor at exit";
+    EXPECT_TRUE(store.Committed().empty());
+}
+
+TEST_F(Records, CantLoadGamepackInARunningGameStillStoresTheRun) {
+    TForm1& f = Start();
+    f.Music1->trigger();
+    f.HiScores.RecordResult(33, -1, "default.spx");
+    f.Settings.GamepackName = "big.spx";
+    ASSERT_TRUE(QFile::remove(Path("big.spx")));
+    ASSERT_TRUE(QFile::remove(Path("default.spx")));
+    f.NewGame1->trigger();
+    EXPECT_EQ(messages, QStringList{"Can't load gamepack!"});
+    EXPECT_FALSE(f.StartFailed()) << "the game had started";
+    Finish();
+    EXPECT_EQ(store.Committed().at("PlayMusic").text, "0");
+    EXPECT_EQ(store.Committed().at("GamepackName").text, "big.spx") << "the pack chosen, not the fallback that failed";
+    const auto bytes = store.Committed().at("HiScore").bytes;
+    auto table = HiScoreTable::Parse(bytes.data(), bytes.size());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->Entry(0).Moves, 33);
+}
+
+TEST_F(Records, StartThatLoadsNoGamepackLeavesTheStoredFileAsItWas) {
+    ASSERT_TRUE(QFile::remove(Path("default.spx")));
+    store.WriteString("GamepackName", "mine.spx");
+    store.WriteString("MusicVolume", "loud");
+    store.Sync();
+    const auto before = store.Committed();
+    TForm1& f = Start();
+    EXPECT_TRUE(f.StartFailed());
+    Finish();
+    EXPECT_EQ(store.SyncCount(), 1) << "nothing stored by the failed start";
+    EXPECT_EQ(store.Committed().at("GamepackName").text, "mine.spx");
+    EXPECT_EQ(store.Committed().size(), before.size());
 }

@@ -2,6 +2,7 @@
 // refused before the game changes.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "common/settingsstore.h"
@@ -136,12 +137,19 @@ TEST(SaveGameRefused, ValuesNoGameCanHave) {
     level.LevelIndex = -1;
     SaveGameRecord moves = SampleRecord();
     moves.MoveCount = -4;
-    SaveGameRecord time = SampleRecord();
-    time.TimeLeft = -1;
-    for (const SaveGameRecord& rec : {level, moves, time}) {
+    for (const SaveGameRecord& rec : {level, moves}) {
         MemoryStore store;
         store.Put("Savegame", Binary(EncodeSaveGame(rec)));
         EXPECT_THROW(ReadSaveGame(store), SaveGameError);
+    }
+    // A clock below zero is one play reaches: saved on Game Over, restored, ticked once.
+    for (int32_t time : {-1, -2, INT32_MIN}) {
+        SaveGameRecord rec = SampleRecord();
+        rec.TimeLeft = time;
+        MemoryStore store;
+        store.Put("Savegame", Binary(EncodeSaveGame(rec)));
+        EXPECT_EQ(ReadError(store), "<no error>") << time;
+        EXPECT_EQ(ReadSaveGame(store)->TimeLeft, time);
     }
 }
 

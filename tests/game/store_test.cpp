@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
@@ -226,6 +227,69 @@ TEST_F(QSettingsStoreTest, UnwritableStoreIsReportedAndRetriedLater) {
     auto got = ProbeInNewProcess({"GamepackName", "SlideSpeed"});
     EXPECT_EQ(got["GamepackName"].data, "kept.spx");
     EXPECT_EQ(got["SlideSpeed"].data, "5");
+}
+
+TEST_F(QSettingsStoreTest, FileCutInsideTheTableKeepsTheEntriesItHoldsWhole) {
+    HiScoreTable table;
+    table.RecordResult(10, 10, "alpha.spx");
+    table.RecordResult(20, 10, "beta.spx");
+    table.RecordResult(30, 10, "gamma.spx");
+    table.RecordResult(40, 10, "delta.spx");
+    const std::vector<uint8_t> record = table.Serialise();
+    QByteArray text;
+    {
+        QTemporaryDir other;
+        QSettings writer(other.filePath("w.conf"), QSettings::IniFormat);
+        writer.setValue("GamepackName", "mine.spx");
+        writer.setValue("HiScore", QByteArray(reinterpret_cast<const char*>(record.data()), qsizetype(record.size())));
+        writer.sync();
+        QFile f(writer.fileName());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        text = f.readAll();
+    }
+    // The file ends inside the fourth entry's name: three entries are whole.
+    const qsizetype cut = text.indexOf("delta") + 3;
+    ASSERT_GT(cut, text.indexOf("HiScore="));
+    WriteFile(text.left(cut));
+
+    QSettingsStore store;
+    GameSettings s;
+    s.Load(store);
+    EXPECT_EQ(s.GamepackName, "mine.spx");
+    HiScoreTable t;
+    t.Load(store);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(t.Entry(i).Gamepack, table.Entry(i).Gamepack) << i;
+        EXPECT_EQ(t.Entry(i).Moves, table.Entry(i).Moves) << i;
+    }
+    for (int i = 3; i < 10; ++i) EXPECT_TRUE(t.Entry(i).Empty()) << i;
+
+    // Stored again, the file is whole and holds what could be read.
+    EXPECT_NO_THROW(StoreSettingsAndTop10(store, s, t));
+    const QByteArray stored = ProbeInNewProcess({"HiScore"})["HiScore"].data;
+    ASSERT_EQ(stored.size(), 630);
+    auto back = HiScoreTable::Parse(reinterpret_cast<const uint8_t*>(stored.constData()), size_t(stored.size()));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Entry(2).Gamepack, "gamma.spx");
+    EXPECT_TRUE(back->Entry(3).Empty());
+}
+
+TEST_F(QSettingsStoreTest, SettingsFileThatIsAFolderGivesDefaultsAndCannotBeWritten) {
+    ASSERT_TRUE(QDir().mkpath(ConfigFile()));
+    QSettingsStore store;
+    GameSettings s;
+    s.Load(store);
+    EXPECT_EQ(s.GamepackName, "default.spx");
+    HiScoreTable t;
+    t.Load(store);
+    EXPECT_TRUE(t.Entry(0).Empty());
+    try {
+        StoreSettingsAndTop10(store, s, t);
+        ADD_FAILURE() << "a folder taken for a written file";
+    } catch (const StoreError& e) {
+        EXPECT_NE(std::string(e.what()).find("Marlipan.conf"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(QFileInfo(ConfigFile()).isDir());
 }
 
 }  // namespace

@@ -114,6 +114,20 @@ TEST_F(MainWindow, ZoomKeepsTheMoveCountAndLeavesPause) {
     EXPECT_FALSE(form.flow.board.IsSolved());
 }
 
+TEST_F(MainWindow, SlideStartedBeforePauseEndsInTheFramesBehindThePausedScreen) {
+    TForm1& form = Start();
+    Board& b = form.flow.board;
+    b.SolveBoardNow();
+    b.TileGrid[2][1] = b.EmptyMarker();  // the gap above the corner, tile 7 below it
+    b.TileGrid[2][2] = 7;
+    ASSERT_TRUE(b.TryMoveCell(b.CellIndex(2, 2)));
+    form.Pause1->trigger();
+    ASSERT_EQ(form.flow.State, ScreenState::Paused);
+    for (int frame = 0; frame < 9; ++frame) form.RunFrameLoop();  // 81 pixels at 10 a frame
+    EXPECT_FALSE(b.Sliding);
+    EXPECT_EQ(b.TileGrid[2][1], 7);
+}
+
 TEST(Layout, ZoomArithmeticAndBoardPlacement) {
     const WindowSizes zoomed = ZoomOn(DesignSizes);
     EXPECT_EQ(zoomed, (WindowSizes{517, 498, 507, 491}));

@@ -104,14 +104,20 @@ TEST_F(AboutBox, TheRedTitleIsDrawnOverItsShadowTwoRightAndFourDown) {
     EXPECT_TRUE(title.contains(red));
 }
 
-TEST_F(AboutBox, TheWebLinkOpensTheFolderOfTheGamepacks) {
+TEST_F(AboutBox, TheWebLinkOpensThePlayersGamepackFolder) {
+    // Not the current directory: the folder new packs go into, made if it is not there yet.
+    const QByteArray oldHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dir_.filePath("data").toLocal8Bit());
+    const QString folder = dir_.filePath("data/marlipan/gamepacks");
     auto box = Open();
     QTest::mouseClick(box->Label4, Qt::LeftButton);
+    qputenv("XDG_DATA_HOME", oldHome);
     ASSERT_EQ(urls_.opened.size(), 1);
     EXPECT_TRUE(urls_.opened[0].isLocalFile());
-    EXPECT_EQ(QDir(urls_.opened[0].toLocalFile()), QDir(dir_.path()));
+    EXPECT_EQ(urls_.opened[0].toLocalFile(), folder);
+    EXPECT_TRUE(QDir(folder).exists());
     EXPECT_TRUE(box->isVisible());
-    EXPECT_EQ(box->Label4->toolTip(), QDir::toNativeSeparators(QDir::currentPath()));
+    EXPECT_EQ(box->Label4->toolTip(), QDir::toNativeSeparators(folder));
 }
 
 TEST_F(AboutBox, TheMailLinkStartsAMessageAboutMarlipan) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -13,6 +14,7 @@
 
 #include "gamepack/about.h"
 #include "gamepack/options.h"
+#include "platform/dialogs.h"
 #include "tests/game/windowfixture.h"
 
 namespace {
@@ -96,3 +98,22 @@ TEST_F(DialogCommands, AboutShowsTheWindowsVersionModallyAndIsFreedAfter) {
 }
 
 }  // namespace
+
+TEST(ErrorBox, ShowsAFileNameAsItIsUnderTheApplicationTitle) {
+    // A name with markup in it, as a damaged gamepack's message carries it.
+    const QString text = "The gamepack \"<b>pier</b>.spx\" is damaged";
+    QString title, shown;
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        title = box->windowTitle();
+        shown = box->text();
+        format = box->textFormat();
+        box->accept();
+    });
+    ShowError(text);
+    EXPECT_EQ(title, "Marlipan!");
+    EXPECT_EQ(shown, text + ".");
+    EXPECT_EQ(format, Qt::PlainText);
+}

@@ -2,10 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
+#include <QImageReader>
 #include <QProcess>
 
+#include "tests/music/songwriter.h"
 #include "tools/lh5/lh5pack.h"
+#include "tools/pack/folderpack.h"
 #include "tools/pack/manifest.h"
+#include "tools/pack/picturefit.h"
 #include "tools/pack/packtool.h"
 #include "testutil.h"
 
@@ -255,6 +260,168 @@ TEST_F(PackTool, CommandReportsBadInputOnOneLine) {
     ToolRun info = RunTool({"info", dir.filePath("o.spx")});
     EXPECT_EQ(info.code, 0);
     EXPECT_TRUE(info.out.contains("Harbour Waltz"));
+}
+
+
+// The pictures of a folder, as the tests below lay them out.
+void SavePicture(const QImage& image, const QString& path) {
+    if (path.endsWith(".jpg")) WriteFile(path.toStdString(), EncodeJpeg(image, 90));
+    else ASSERT_TRUE(image.save(path, "PNG"));
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string all;
+    for (const std::string& l : lines) all += l + "\n";
+    return all;
+}
+
+TEST_F(PackTool, FolderBuildTakesPicturesInNameOrderFitsThemToTheBoardAndWritesItsManifest) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath("photos"));
+    const QString photos = dir.filePath("photos");
+    // 429 x 429 is exactly what the zoomed board shows: kept byte for byte.
+    const std::vector<uint8_t> exact = EncodeJpeg(BlockPicture(3, 143), 90);
+    WriteFile((photos + "/a_b_c.jpg").toStdString(), exact);
+    SavePicture(BlockPicture(4, 300).scaled(1200, 800), photos + "/Big_Photo.jpg");
+    SavePicture(BlockPicture(3, 20), photos + "/img10.png");
+    SavePicture(BlockPicture(3, 150), photos + "/IMG2.png");
+    WriteFile((photos + "/notes.txt").toStdString(), {'h', 'i'});
+
+    FolderPackOptions o;
+    o.size = "6";
+    o.timer = "300";
+    o.song = dir.filePath("s.ym");
+    o.title = "Our Tune";
+    std::vector<std::string> notes;
+    const QString out = dir.filePath("mine.spx");
+    // Decoding 1200 x 800 whole would take 3.8 MB, more than this limit allows: it stands
+    // for a 100-megapixel photo against Qt's usual limit, and holds only for a reader that
+    // scales while it decodes.
+    QString manifest;
+    {
+        struct Restore {
+            int megabytes = QImageReader::allocationLimit();
+            ~Restore() { QImageReader::setAllocationLimit(megabytes); }
+        } restore;
+        QImageReader::setAllocationLimit(2);
+        manifest = FolderBuildCommand(photos, out, o, &notes);
+    }
+    EXPECT_EQ(manifest, dir.filePath("mine.manifest"));
+
+    GamepackFile file = GamepackFile::Open(out.toStdString());
+    const GamepackHeader& h = file.header();
+    ASSERT_EQ(h.LevelCount, 4);
+    // Case-insensitive and natural: plain order would put "Big" and "IMG2" first, and
+    // "img10" before "IMG2".
+    EXPECT_EQ(h.LevelNames[0], "a b c");
+    EXPECT_EQ(h.LevelNames[1], "Big Photo");
+    EXPECT_EQ(h.LevelNames[2], "IMG2");
+    EXPECT_EQ(h.LevelNames[3], "img10");
+    EXPECT_EQ(h.CellsPerSide(), 6);
+    EXPECT_EQ(h.TimeLimit(), 300);
+    EXPECT_STREQ(DifficultyNames[h.Difficulty], "Hard");  // after the size
+    EXPECT_EQ(h.Description, "Pictures from photos");
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(h.SongTitles[size_t(i)], "Our Tune");
+        EXPECT_GT(h.SongSizes[size_t(i)], 0);
+    }
+
+    GamepackLevel kept = file.ReadLevel(0);
+    ASSERT_EQ(kept.picture.size, exact.size());
+    EXPECT_TRUE(std::equal(exact.begin(), exact.end(), kept.picture.bytes.begin()));
+    // The 1200 x 800 photo is stored at the board's 429 x 429, its blocks where they were.
+    GamepackLevel big = file.ReadLevel(1);
+    const QImage stored = QImage::fromData(big.picture.data(), int(big.picture.size));
+    EXPECT_EQ(stored.size(), QSize(429, 429));
+    EXPECT_TRUE(Near(stored.pixel(375, 53), BlockColour(3, 0))) << std::hex << stored.pixel(375, 53);
+    EXPECT_TRUE(Near(stored.pixel(53, 375), BlockColour(0, 3))) << std::hex << stored.pixel(53, 375);
+
+    // Advice: the 60-pixel picture is too small, the 1200 x 800 one is not square; the
+    // 429 and 450 pixel ones draw no remark.
+    const std::string all = Joined(notes);
+    EXPECT_NE(all.find("picture 'photos/img10.png' is 60 x 60 pixels, smaller than the board"), std::string::npos) << all;
+    EXPECT_NE(all.find("'photos/Big_Photo.jpg' (1200 x 800) is stretched"), std::string::npos) << all;
+    EXPECT_EQ(all.find("a_b_c"), std::string::npos) << all;
+    EXPECT_EQ(all.find("IMG2"), std::string::npos) << all;
+
+    // The manifest builds the same gamepack again, and a second run that would write the
+    // same manifest is fine; one that would change it leaves the player's file alone.
+    const std::vector<uint8_t> text = ReadFile(manifest.toStdString());
+    ::Manifest m = ParseManifest(QByteArray(reinterpret_cast<const char*>(text.data()), qsizetype(text.size())), manifest);
+    ASSERT_EQ(m.levels.size(), 4u);
+    EXPECT_EQ(m.levels[1].picture, "photos/Big_Photo.jpg");
+    EXPECT_EQ(BuildFromManifest(manifest), ReadFile(out.toStdString()));
+    EXPECT_NO_THROW(FolderBuildCommand(photos, out, o, nullptr));
+    o.size = "5";
+    EXPECT_THROW(FolderBuildCommand(photos, out, o, nullptr), PackError);
+    EXPECT_EQ(ReadFile(manifest.toStdString()), text);
+
+    // The command: a bad option names itself; notes go to stderr, one line each.
+    ToolRun bad = RunTool({"build", photos, dir.filePath("o.spx"), "--size", "9"});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_TRUE(bad.err.contains("--size: \"9\"")) << bad.err.toStdString();
+    EXPECT_EQ(RunTool({"build", photos, dir.filePath("o.spx"), "--colour"}).code, 2);
+    ToolRun good = RunTool({"build", photos, dir.filePath("o.spx"), "--difficulty", "easy"});
+    EXPECT_EQ(good.code, 0) << good.err.toStdString();
+    EXPECT_EQ(good.err.count("note: "), 2) << good.err.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("o.manifest")));
+}
+
+TEST_F(PackTool, FolderOfMoreThanTenPicturesGivesTheFirstTenAndListsTheRest) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath("many"));
+    for (int i = 1; i <= 12; ++i) SavePicture(BlockPicture(3, 143), dir.filePath(QString("many/p%1.png").arg(i)));
+    // A song that names itself gives the levels its title.
+    songwriter::Ym56 shanty;
+    shanty.name = " Sea   Shanty ";
+    shanty.frames.assign(50, songwriter::Silent16());
+    WriteFile(Path("shanty.ym"), shanty.Build());
+    FolderPackOptions o;
+    o.song = dir.filePath("shanty.ym");
+    std::vector<std::string> notes;
+    const QString manifest = FolderBuildCommand(dir.filePath("many"), dir.filePath("many.spx"), o, &notes);
+    const GamepackHeader& h = GamepackFile::Open(dir.filePath("many.spx").toStdString()).header();
+    ASSERT_EQ(h.LevelCount, 10);
+    EXPECT_EQ(h.LevelNames[9], "p10");
+    EXPECT_EQ(h.CellsPerSide(), 4);
+    EXPECT_EQ(h.TimerIndex, 0);
+    EXPECT_EQ(h.SongTitles[9], "Sea Shanty");
+    EXPECT_NE(Joined(notes).find("holds 12 pictures and a gamepack ten levels: the first ten are taken"),
+              std::string::npos) << Joined(notes);
+    const std::vector<uint8_t> text = ReadFile(manifest.toStdString());
+    const std::string t(text.begin(), text.end());
+    EXPECT_NE(t.find("# level: p11\n# picture: many/p11.png\n"), std::string::npos) << t;
+    EXPECT_NE(t.find("# picture: many/p12.png"), std::string::npos) << t;
+}
+
+TEST(FolderPack, LevelNamesFromFileNamesFitTheHeader) {
+    EXPECT_EQ(LevelNameFromFile("holiday_2024.final.JPG"), "holiday 2024.final");
+    EXPECT_EQ(LevelNameFromFile("__two__blanks_.png"), "two blanks");
+    EXPECT_EQ(LevelNameFromFile(QString(60, 'x') + ".png"), std::string(50, 'x'));
+    // Windows-1252 has no 'Ł' nor 'ź': the first has no plain letter, the second has 'z'.
+    EXPECT_EQ(LevelNameFromFile(QString::fromUtf8("Łódź_#1.jpg")), "?\xF3" "dz #1");
+    EXPECT_EQ(LevelNameFromFile(QString::fromUtf8("\U0001F600 smile.png")), "? smile");
+    EXPECT_TRUE(NaturalLess("A1", "a01"));  // equal by value: plain order decides
+    EXPECT_FALSE(NaturalLess("a01", "A1"));
+    EXPECT_TRUE(NaturalLess("x9", "x10"));
+}
+
+
+// Cameras store a turned photo as taken and say so in a tag that the game's decoder
+// ignores: the stored picture must be turned already.
+TEST(FolderPack, PhotoWithARotationTagIsStoredUpright) {
+    std::vector<uint8_t> jpeg = EncodeJpeg(BlockPicture(4, 75).scaled(300, 200), 95);
+    // An Exif segment after the JFIF one: orientation 6, to be turned clockwise for viewing.
+    const std::vector<uint8_t> exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0,
+                                       'I', 'I', 42, 0, 8, 0, 0, 0,
+                                       1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0,
+                                       0, 0, 0, 0};
+    jpeg.insert(jpeg.begin() + 4 + (jpeg[4] << 8 | jpeg[5]), exif.begin(), exif.end());
+    std::vector<std::string> notes;
+    const std::vector<uint8_t> stored = FitPictureFile(jpeg, "turned.jpg", &notes);
+    // Read as the game reads it: libjpeg, blind to the tag. Turned clockwise, the photo's
+    // bottom-left block is at the top left.
+    const LevelPicture seen = PreparePicture(stored.data(), stored.size(), 300);
+    EXPECT_TRUE(Near(seen.Colour.pixel(20, 30), BlockColour(0, 3))) << std::hex << seen.Colour.pixel(20, 30);
+    EXPECT_TRUE(Near(seen.Colour.pixel(280, 30), BlockColour(0, 0))) << std::hex << seen.Colour.pixel(280, 30);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -125,12 +126,13 @@ TEST_F(ToolTest, BadSongsGiveOneLineAndFailure) {
     const std::string empty = Write("empty.ym", {});
     ExpectFailure({"info", empty}, "not a YM song");
 
-    // Packed, but the compressed data is cut off right after the header.
+    // Packed, but the first code table is bad (31 code-length symbols of 19).
     std::vector<uint8_t> packed = lh5::PackArchive(Ym6Song(), "song.ym");
     packed.resize(size_t(packed[0]) + 2 + 3);
-    const std::string cut = Write("cut.lzh", packed);
-    ExpectFailure({"info", cut}, "cannot unpack");
-    ExpectFailure({"unpack", cut, Path("o")}, "cannot unpack");
+    std::fill(packed.end() - 3, packed.end(), uint8_t(0xFF));
+    const std::string bad = Write("bad.lzh", packed);
+    ExpectFailure({"info", bad}, "cannot unpack");
+    ExpectFailure({"unpack", bad, Path("o")}, "cannot unpack");
 
     // A YM6 header whose frames and texts are missing: nothing to render.
     std::vector<uint8_t> bare = Ym6Song();

@@ -5,6 +5,8 @@
 #include "game/board.h"
 #include "render/boardview.h"
 #include "render/frame.h"
+#include "render/text.h"
+#include "tests/render/pixels.h"
 
 namespace {
 
@@ -141,31 +143,42 @@ TEST_F(BoardDrawing, ClockIsGreenAboveThirtySecondsAndRedAtThirty) {
 
 TEST_F(BoardDrawing, StatusTextsStandAtTheirPlacesInTheirColours) {
     Setup(3, 81);
-    const QRgb cyan = qRgb(0, 255, 255), yellow = qRgb(255, 255, 0);
+    const QRgb cyan = qRgb(0, 255, 255), yellow = qRgb(255, 255, 0), green = qRgb(0, 255, 0);
     model.status.hasSong = true;
     model.status.songTitle = "Harbour Waltz";
+    model.status.timerActive = true;
+    model.status.timeLeft = 31;
     renderer.DrawFrame(model);
+    // Each text glyph for glyph where it belongs: the level one-based, 8 points at (10, 4)
+    // and (10, 18), the clock at 14 points ending 10 pixels from the right edge.
+    const QImage& frame = renderer.BackBuffer;
     const QRect strip(0, 0, 315, 50);
-    const QRect level = Extent(strip, cyan), music = Extent(strip, yellow);
-    ASSERT_FALSE(level.isEmpty());
-    ASSERT_FALSE(music.isEmpty());
-    EXPECT_GE(level.left(), 10);
-    EXPECT_LE(level.left(), 12);
-    EXPECT_GE(level.top(), 4);
-    EXPECT_LT(level.bottom(), 18);
-    EXPECT_GE(music.top(), 18);
-    EXPECT_LT(music.bottom(), 50);
-    // The texts themselves: the width of each line is the width of its text in 8-point Arial.
-    QFont font("Arial");
-    font.setPixelSize(11);
-    const int levelWidth = QFontMetrics(font).horizontalAdvance("Screen: Harbour [3/10]");
-    EXPECT_NEAR(level.width(), levelWidth, 3);
-    const int withSong = music.width();
+    const QFont small = ArialFont(8), clock = ArialFont(14);
+    EXPECT_EQ(pixels::InkDifference(frame, strip, cyan, small, 10, 4, "Screen: Harbour [3/10]"), 0);
+    EXPECT_EQ(pixels::InkDifference(frame, strip, yellow, small, 10, 18, "Music: Harbour Waltz"), 0);
+    EXPECT_EQ(pixels::InkDifference(frame, strip, green, clock, 315 - 10 - TextWidth(clock, "0:31"), 6, "0:31"), 0);
     model.status.hasSong = false;
     renderer.DrawFrame(model);
-    const int none = Extent(strip, yellow).width();
-    EXPECT_NEAR(none, QFontMetrics(font).horizontalAdvance("Music: none"), 3);
-    EXPECT_NEAR(withSong, QFontMetrics(font).horizontalAdvance("Music: Harbour Waltz"), 3);
+    EXPECT_EQ(pixels::InkDifference(frame, strip, yellow, small, 10, 18, "Music: none"), 0);
+
+    // The texts stand on opaque black boxes of their own: over anything else, each box is
+    // black but for the text.
+    const QRgb grey = qRgb(90, 90, 90);
+    QImage under(315, 305, QImage::Format_RGB32);
+    under.fill(grey);
+    {
+        QPainter painter(&under);
+        DrawStatusLine(painter, 315, model.status);
+    }
+    const QFontMetrics sm(small), cm(clock);
+    const QRect boxes[3] = {QRect(10, 4, sm.horizontalAdvance("Screen: Harbour [3/10]"), sm.height()),
+                            QRect(10, 18, sm.horizontalAdvance("Music: none"), sm.height()),
+                            QRect(315 - 10 - cm.horizontalAdvance("0:31"), 6, cm.horizontalAdvance("0:31"), cm.height())};
+    for (const QRect& box : boxes) {
+        EXPECT_EQ(pixels::Count(under, box, grey), 0) << "box at " << box.x() << ", " << box.y();
+        EXPECT_GT(pixels::Count(under, box, qRgb(0, 0, 0)), box.width() * box.height() / 2);
+        EXPECT_EQ(under.pixel(box.left() - 1, box.top()), grey) << "and no more than the box";
+    }
 }
 
 TEST_F(BoardDrawing, OtherScreensStayBlackUntilTheyAreDrawn) {
@@ -183,6 +196,7 @@ TEST(FormatTime, MinutesAndTwoDigitSeconds) {
     EXPECT_EQ(FormatTime(125), "2:05");
     EXPECT_EQ(FormatTime(1200), "20:00");
     EXPECT_EQ(FormatTime(6000), "100:00");
+    EXPECT_EQ(FormatTime(-1), "0:00") << "a restored clock that already ran out";
 }
 
 TEST(CellRect, CellsRunDownEachColumn) {

@@ -11,6 +11,7 @@
 #include "render/particles.h"
 #include "render/textscreens.h"
 #include "render/text.h"
+#include "tests/render/pixels.h"
 
 // Counts allocations while a test asks for it, to show that running bursts take none.
 namespace {
@@ -136,12 +137,23 @@ TEST_F(Particles, LeavingAnEdgeEntersAtTheOtherOnTheSameLine) {
     edge.X = W - 1, edge.DX = 1.0;
     edge.Move(W, H);
     EXPECT_EQ(edge.X, double(W));
-    // Halves go to the even pixel.
+    // Halves go to the even pixel, down from 20.5 and up from 21.5; anything else to the
+    // nearest one.
     image.fill(Qt::black);
     TParticle& half = Lone(2, 20.5, 40.5, 0, 0, 20);
     half.Step(image, system.ParticlePalette);
     EXPECT_NE(image.pixel(20, 40), qRgb(0, 0, 0));
     EXPECT_EQ(image.pixel(22, 40), qRgb(0, 0, 0));
+    image.fill(Qt::black);
+    TParticle& up = Lone(3, 21.5, 41.5, 0, 0, 20);
+    up.Step(image, system.ParticlePalette);
+    EXPECT_EQ(image.pixel(21, 42), qRgb(0, 0, 0));
+    EXPECT_NE(image.pixel(22, 42), qRgb(0, 0, 0));
+    EXPECT_NE(image.pixel(23, 42), qRgb(0, 0, 0));
+    image.fill(Qt::black);
+    TParticle& near = Lone(4, 30.7, 50.6, 0, 0, 20);
+    near.Step(image, system.ParticlePalette);
+    EXPECT_EQ(pixels::Extent(image, image.rect(), image.pixel(31, 51)), QRect(31, 51, 2, 1));
 }
 
 TEST_F(Particles, AFullPoolDropsBurstsUntilAGroupIsReleased) {

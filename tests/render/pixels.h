@@ -54,4 +54,25 @@ inline QRect InkBox(const QSize& size, const QFont& font, int x, int y, const QS
     return Extent(image, image.rect(), qRgb(255, 255, 255));
 }
 
+// The pixels of the region where the frame's `colour` and the ink of `text` drawn alone at
+// (x, y) disagree: 0 when the frame shows exactly that text there, glyph for glyph (texts of
+// equal width, such as "[1/2]" and "[2/3]", differ here where their boxes do not).
+inline int InkDifference(const QImage& frame, const QRect& region, QRgb colour, const QFont& font,
+                         int x, int y, const QString& text) {
+    QImage alone(frame.size(), QImage::Format_RGB32);
+    alone.fill(Qt::black);
+    {
+        QPainter painter(&alone);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        DrawTextAt(painter, x, y, text);
+    }
+    int n = 0;
+    const QRect r = region & frame.rect();
+    for (int py = r.top(); py <= r.bottom(); ++py)
+        for (int px = r.left(); px <= r.right(); ++px)
+            n += (frame.pixel(px, py) == colour) != (alone.pixel(px, py) == qRgb(255, 255, 255));
+    return n;
+}
+
 }  // namespace pixels

@@ -2,7 +2,12 @@
 // the pause's start values, the bursts of the effects timer and the Top 10 from the table.
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QListWidget>
+#include <QTextDocument>
+
 #include "common/random.h"
+#include "gamepack/options.h"
 #include "render/text.h"
 #include "render/textscreens.h"
 #include "tests/game/windowfixture.h"
@@ -10,7 +15,7 @@
 
 namespace {
 
-const QRgb Yellow = qRgb(255, 255, 0), Silver = qRgb(192, 192, 192);
+const QRgb Yellow = qRgb(255, 255, 0), Silver = qRgb(192, 192, 192), Cyan = qRgb(0, 255, 255);
 
 class WindowScreens : public WindowTest {
 protected:
@@ -138,4 +143,50 @@ TEST_F(WindowScreens, EachLevelsOwnPicturesReachTheBoard) {
         EXPECT_TRUE(testutil::Near(Frame().pixel(CellRect(board, 0).center()), testutil::BlockColour(block, block)))
             << "level " << level;
     }
+}
+
+TEST_F(WindowScreens, TextsFromFilesAreShownAsTheyAre) {
+    // Percent signs and markup in a gamepack's texts and in its file name are plain text.
+    GamepackSource source;
+    source.Description = "100% sure: %1 <b>as  is</b>";
+    source.Levels.push_back({"100%1 Pure", testutil::BlockJpeg(3, 48),
+                             lh5::PackArchive(testutil::TinyYm3(100), "song.ym"), "%2 & %3"});
+    source.Levels.push_back({"Second", testutil::BlockJpeg(3, 48), {}, ""});
+    Write("100%1 %2.spx", BuildGamepack(source));
+    store.WriteString("GamepackName", "100%1 %2.spx");
+    TForm1& form = Start();
+    ASSERT_EQ(form.Settings.GamepackName, "100%1 %2.spx");
+    form.DrawFrame();
+    const QSize size = Frame().size();
+    const QRect line1(0, 0, size.width() / 2, 17), line2(0, 18, size.width() / 2, 14);
+    EXPECT_EQ(pixels::InkDifference(Frame(), line1, Cyan, ArialFont(8), 10, 4, "Screen: 100%1 Pure [1/2]"), 0);
+    EXPECT_EQ(pixels::InkDifference(Frame(), line2, Yellow, ArialFont(8), 10, 18, "Music: %2 & %3"), 0);
+
+    form.Pause1->trigger();
+    form.Pause.ScrollerPos = 399;  // drawn at x = W - 400: the description's piece shows
+    form.DrawFrame();
+    const QRect band(0, size.height() - 40, size.width(), 40);
+    EXPECT_EQ(pixels::InkDifference(Frame(), band, Yellow, ArialFont(12, true), size.width() - 400,
+                                    size.height() - 40, QString(20, ' ') + "*** 100% sure: %1 <b>as  is</b> ***"),
+              0);
+    form.Pause1->trigger();
+
+    form.RecordResult(12, -1);
+    form.op101->trigger();
+    form.DrawFrame();
+    const int W = size.width(), H = size.height(), y = H / 20 * 4 + 20;
+    EXPECT_EQ(pixels::InkDifference(Frame(), QRect(W / 20, y, W / 2, 20), Silver, ArialFont(11), W / 20, y,
+                                    "1. 100%1 %2.spx"),
+              0);
+
+    TForm2 dialog(&form, TForm2Links{*form.MusicEngine, form.Settings.GamepackName,
+                                     form.Settings.MusicVolume, form.Settings.SlideSpeed, nullptr, {}});
+    ASSERT_NE(dialog.ListBox1->currentItem(), nullptr);
+    EXPECT_EQ(dialog.ListBox1->currentItem()->text(), "100%1 %2.spx");
+    EXPECT_EQ(dialog.Label5->text(), "100% sure: %1 <b>as  is</b>");
+    QTextDocument tip;  // what the description's tip shows, read as a tip reads it
+    const QString toolTip = dialog.Label5->toolTip();
+    if (Qt::mightBeRichText(toolTip)) tip.setHtml(toolTip);
+    else tip.setPlainText(toolTip);
+    EXPECT_EQ(tip.toPlainText(), "100% sure: %1 <b>as  is</b>");
 }

@@ -207,6 +207,37 @@ TEST_P(TextScreens, PausedTextsHaveNoBackgroundBoxOverThePicture) {
     EXPECT_GT(pixels::Count(Frame(), scrollerBox & picture, Yellow), 0);
 }
 
+// The widest run of blank columns between the first and the last inked column of `word`.
+int WidestGap(const QFont& font, const QString& word) {
+    const QSize size(TextWidth(font, word) + 8, QFontMetrics(font).height());
+    const QRect ink = InkBox(size, font, 2, 0, word);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        DrawTextAt(painter, 2, 0, word);
+    }
+    int widest = 0, run = 0;
+    for (int x = ink.left(); x <= ink.right(); ++x) {
+        const bool blank = pixels::Count(image, QRect(x, 0, 1, size.height()), White) == 0;
+        run = blank ? run + 1 : 0;
+        widest = std::max(widest, run);
+    }
+    return widest;
+}
+
+TEST(SmallText, LettersOfAWordStayTogether) {
+    // Unsmoothed text with glyphs placed off the pixel grid reads "Hom e" and "M usic".
+    const QStringList words = {"Home", "Sweet", "Music", "Sunny", "Screen", "Gamepack", "Moves",
+                               "Time", "default", "FEATURING", "SMOOTH", "AMAZING", "Harbour"};
+    for (const auto& [points, bold] : {std::pair{8, false}, {9, true}, {11, false}, {12, true}}) {
+        for (const QString& word : words)
+            EXPECT_LE(WidestGap(ArialFont(points, bold), word), 2) << points << " pt: " << word.toStdString();
+    }
+}
+
 TEST(ScrollerText, FifteenPiecesWithTheirSpacingAlsoWithoutDescription) {
     const QString s = ScrollerText({"", "Pier", 2, 7, "1.10"});
     const QString gap(60, ' ');

@@ -74,7 +74,7 @@ bool exists(const std::string& path) {
 
 }  // namespace
 
-TEST(BundledPacks, ThereIsAnEasyDefaultAndATimedPack) {
+TEST(BundledPacks, ThereIsAnEasyDefaultATimedPackAndAPackForEveryBoardSize) {
     const auto packs = bundledPacks();
     ASSERT_GE(packs.size(), 3u);
     bool hasDefault = false, hasTimed = false;
@@ -86,10 +86,12 @@ TEST(BundledPacks, ThereIsAnEasyDefaultAndATimedPack) {
     }
     EXPECT_TRUE(hasDefault) << "the game falls back to default.spx";
     EXPECT_TRUE(hasTimed);
-    EXPECT_GE(sizes.size(), 3u) << "packs of different board sizes";
+    EXPECT_EQ(sizes, (std::set<int>{3, 4, 5, 6, 7})) << "every board size the game has";
 }
 
 TEST(BundledPacks, HaveFiveToTenLevelsWithDistinctPicturesAndComposableSongs) {
+    std::set<std::string> allPictures;
+    size_t allLevels = 0;
     const std::set<std::string> timers = {"none", "30", "60", "90", "120", "150", "180", "210",
                                           "240", "270", "300", "600", "1200"};
     const std::set<std::string> difficulties = {"Very Easy", "Easy", "Medium", "Hard", "Impossible"};
@@ -109,6 +111,8 @@ TEST(BundledPacks, HaveFiveToTenLevelsWithDistinctPicturesAndComposableSongs) {
             EXPECT_LE(l.name.size(), 50u);
             EXPECT_LE(l.title.size(), 50u);
             EXPECT_TRUE(pictures.insert(l.picture).second) << "picture used twice in the pack";
+            EXPECT_TRUE(allPictures.insert(l.picture).second) << "picture used by another pack too";
+            ++allLevels;
             if (l.song.empty()) continue;
             ++withSong;
             EXPECT_FALSE(l.title.empty()) << "a song shows its title in the status line";
@@ -117,4 +121,5 @@ TEST(BundledPacks, HaveFiveToTenLevelsWithDistinctPicturesAndComposableSongs) {
         }
         EXPECT_GE(withSong * 2, static_cast<int>(p.levels.size())) << "music on most levels";
     }
+    EXPECT_GE(allLevels, 28u);
 }

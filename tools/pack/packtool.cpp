@@ -17,6 +17,7 @@
 #include "music/ymplayer.h"
 #include "tools/lh5/lh5pack.h"
 #include "tools/pack/manifest.h"
+#include "tools/pack/picturefit.h"
 
 namespace {
 
@@ -124,7 +125,11 @@ std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const
     }
 }
 
-std::vector<uint8_t> BuildFromManifest(const QString& manifestPath) {
+void WriteFileAtomically(const QString& path, const uint8_t* data, size_t size) {
+    WriteAll(path, data, size);
+}
+
+std::vector<uint8_t> BuildFromManifest(const QString& manifestPath, std::vector<std::string>* notes) {
     std::vector<uint8_t> text = ReadAll(manifestPath);
     Manifest m = ParseManifest(QByteArray(reinterpret_cast<const char*>(text.data()),
                                           qsizetype(text.size())),
@@ -145,7 +150,10 @@ std::vector<uint8_t> BuildFromManifest(const QString& manifestPath) {
         level.SongTitle = l.title;
         try {
             QString picture = base.filePath(l.picture);
-            level.Picture = PreparePictureFile(ReadAll(picture), l.picture);
+            std::vector<std::string> advice;
+            level.Picture = FitPictureFile(ReadAll(picture), l.picture, &advice);
+            for (const std::string& note : advice)
+                if (notes) notes->push_back(at(l.pictureLine, PackError(note)).what());
         } catch (const PackError& e) {
             throw at(l.pictureLine, e);
         }
@@ -167,8 +175,8 @@ std::vector<uint8_t> BuildFromManifest(const QString& manifestPath) {
     }
 }
 
-void BuildCommand(const QString& manifestPath, const QString& outPath) {
-    std::vector<uint8_t> bytes = BuildFromManifest(manifestPath);
+void BuildCommand(const QString& manifestPath, const QString& outPath, std::vector<std::string>* notes) {
+    std::vector<uint8_t> bytes = BuildFromManifest(manifestPath, notes);
     WriteAll(outPath, bytes.data(), bytes.size());
 }
 

@@ -17,11 +17,17 @@ std::vector<uint8_t> PrepareSong(const std::vector<uint8_t>& bytes, const QStrin
 // is encoded to JPEG (quality 90), transparency laid over white.
 std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const QString& name);
 
-// The gamepack the manifest describes, as file bytes.
-std::vector<uint8_t> BuildFromManifest(const QString& manifestPath);
+// The gamepack the manifest describes, as file bytes. Pictures are fitted to the board
+// (picturefit.h); its advice goes to `notes`, each line naming the manifest line.
+std::vector<uint8_t> BuildFromManifest(const QString& manifestPath,
+                                       std::vector<std::string>* notes = nullptr);
 
 // marlipan-pack build: writes the file atomically.
-void BuildCommand(const QString& manifestPath, const QString& outPath);
+void BuildCommand(const QString& manifestPath, const QString& outPath,
+                  std::vector<std::string>* notes = nullptr);
+
+// Writes the file through a temporary one, so that it is never left half written.
+void WriteFileAtomically(const QString& path, const uint8_t* data, size_t size);
 
 // marlipan-pack info: every header field and each level's chunks, as UTF-8 text.
 // Damaged values are shown as they are and marked; the text then ends with the fault

@@ -1,5 +1,6 @@
 // marlipan-picgen OUTDIR [NAME...]   writes the level pictures as OUTDIR/NAME.png (all by default)
 // marlipan-picgen --icon FILE SIZE   writes the program icon
+// marlipan-picgen --icon-svg FILE    writes the program icon as scalable vector shapes
 // marlipan-picgen --sheet FILE       writes all pictures side by side, for looking them over
 // marlipan-picgen --list             prints the picture names
 #include <QByteArray>
@@ -7,6 +8,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QSvgGenerator>
 #include <cstdio>
 
 #include "tools/picgen/pictures.h"
@@ -25,7 +27,7 @@ bool save(const QImage& img, const QString& path) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: marlipan-picgen OUTDIR [NAME...] | --icon FILE SIZE | --sheet FILE | --list\n");
+                 "usage: marlipan-picgen OUTDIR [NAME...] | --icon FILE SIZE | --icon-svg FILE | --sheet FILE | --list\n");
     return 2;
 }
 
@@ -47,6 +49,23 @@ int main(int argc, char** argv) {
         const int size = args[2].toInt();
         if (size < 16 || size > 1024) return usage();
         return save(pics::icon(size), args[1]) ? 0 : 1;
+    }
+    if (args[0] == "--icon-svg") {
+        if (args.size() != 2) return usage();
+        // The same painting as the PNG icons, recorded as SVG shapes instead of pixels.
+        QSvgGenerator svg;
+        svg.setFileName(args[1]);
+        svg.setSize(QSize(64, 64));
+        svg.setViewBox(QRect(0, 0, 64, 64));
+        svg.setTitle("Marlipan");
+        QPainter p;
+        if (!p.begin(&svg)) {
+            std::fprintf(stderr, "marlipan-picgen: cannot write %s\n", qPrintable(args[1]));
+            return 1;
+        }
+        p.setRenderHint(QPainter::Antialiasing);
+        pics::drawIcon(p);
+        return p.end() ? 0 : 1;
     }
     if (args[0] == "--sheet") {
         if (args.size() != 2) return usage();

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <tuple>
+#include <vector>
 
 namespace marlipan::pictures {
 namespace {
@@ -2128,6 +2129,842 @@ void submarine(QImage& img) {
     }
 }
 
+
+// --- the master pack: a 7 x 7 board cuts these into 49 tiles, so every part of each picture
+// carries features of its own; scattered details come from fixed seeds.
+
+// A smooth, irregular closed outline around c (islands, bushes).
+QPainterPath blob(QPointF c, double rx, double ry, uint32_t seed, int points = 14, double wobble = 0.22) {
+    Scatter rnd(seed);
+    std::vector<QPointF> pts;
+    for (int i = 0; i < points; ++i) {
+        const double a = 2 * kPi * i / points;
+        const double k = 1 + rnd.range(-wobble, wobble);
+        pts.emplace_back(c.x() + std::cos(a) * rx * k, c.y() + std::sin(a) * ry * k);
+    }
+    QPainterPath path;
+    path.moveTo((pts.back() + pts.front()) / 2);
+    for (size_t i = 0; i < pts.size(); ++i) path.quadTo(pts[i], (pts[i] + pts[(i + 1) % pts.size()]) / 2);
+    path.closeSubpath();
+    return path;
+}
+
+void palm(QPainter& p, QPointF foot, double h, double lean) {
+    const QPointF top(foot.x() + lean, foot.y() - h);
+    p.setPen(ink(7, QColor(110, 70, 30)));
+    QPainterPath trunk;
+    trunk.moveTo(foot);
+    trunk.quadTo(QPointF(foot.x() + lean * 0.2, foot.y() - h * 0.6), top);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(trunk);
+    p.setPen(ink(3, QColor(20, 70, 20)));
+    p.setBrush(QColor(60, 160, 60));
+    for (int i = 0; i < 5; ++i) {
+        const double a = kPi * (1.05 + 0.225 * i);
+        const QPointF tip(top.x() + std::cos(a) * h * 0.55, top.y() + std::sin(a) * h * 0.3 + h * 0.12);
+        QPainterPath frond;
+        frond.moveTo(top);
+        frond.quadTo(QPointF((top.x() + tip.x()) / 2, top.y() - h * 0.15), tip);
+        frond.quadTo(QPointF((top.x() + tip.x()) / 2, top.y() - h * 0.02), top);
+        p.drawPath(frond);
+    }
+}
+
+void treasureMap(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient parchment(QPointF(256, 256), 370);
+    parchment.setColorAt(0, QColor(250, 234, 196));
+    parchment.setColorAt(0.65, QColor(235, 204, 150));
+    parchment.setColorAt(1, QColor(160, 110, 60));
+    p.fillRect(img.rect(), parchment);
+    // The sea, with wave marks scattered over it.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(110, 185, 190, 150));
+    p.drawRect(QRectF(30, 30, 452, 452));
+    Scatter waves(41);
+    p.setPen(ink(3, QColor(40, 110, 130)));
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 70; ++i) {
+        const QPointF w(waves.range(40, 470), waves.range(40, 470));
+        QPainterPath m;
+        m.moveTo(w);
+        m.quadTo(w + QPointF(6, -7), w + QPointF(12, 0));
+        m.quadTo(w + QPointF(18, 7), w + QPointF(24, 0));
+        p.drawPath(m);
+    }
+    // Rhumb lines from the compass rose.
+    const QPointF rose(410, 410);
+    p.setPen(QPen(QColor(120, 70, 40, 120), 2));
+    for (int i = 0; i < 16; ++i) {
+        const double a = 2 * kPi * i / 16;
+        p.drawLine(rose, rose + QPointF(std::cos(a) * 600, std::sin(a) * 600));
+    }
+    // Islands: sand, forest, hills.
+    auto island = [&](QPointF c, double rx, double ry, uint32_t seed) {
+        p.setPen(ink(10, QColor(150, 200, 200)));  // surf
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(blob(c, rx + 4, ry + 4, seed));
+        p.setPen(ink(4, QColor(110, 70, 30)));
+        p.setBrush(QColor(236, 206, 130));
+        p.drawPath(blob(c, rx, ry, seed));
+        p.setPen(ink(3, QColor(40, 90, 30)));
+        p.setBrush(QColor(110, 165, 75));
+        p.drawPath(blob(c + QPointF(rx * 0.05, -ry * 0.05), rx * 0.68, ry * 0.6, seed + 1));
+    };
+    island(QPointF(250, 290), 150, 105, 7);
+    island(QPointF(115, 120), 75, 55, 3);
+    island(QPointF(85, 445), 50, 32, 19);
+    // Hills and a smoking peak on the big island.
+    p.setPen(ink(4, QColor(70, 50, 30)));
+    for (const auto& [x, y, h] : {std::tuple{190.0, 280.0, 60.0}, std::tuple{235.0, 265.0, 80.0}, std::tuple{285.0, 285.0, 55.0}}) {
+        p.setBrush(QColor(150, 120, 90));
+        p.drawPath(polygon({{x - h * 0.7, y}, {x, y - h}, {x + h * 0.7, y}}));
+        p.setBrush(QColor(250, 250, 245));
+        p.drawPath(polygon({{x - h * 0.22, y - h * 0.69}, {x, y - h}, {x + h * 0.22, y - h * 0.69}}));
+    }
+    // Forest of little trees.
+    Scatter trees(5);
+    for (int i = 0; i < 14; ++i) {
+        const QPointF t(trees.range(150, 340), trees.range(300, 350));
+        p.setPen(ink(3, QColor(20, 60, 20)));
+        p.setBrush(QColor(40, 120 + int(trees.range(0, 60)), 40));
+        p.drawPath(polygon({{t.x() - 10, t.y()}, {t.x(), t.y() - 24}, {t.x() + 10, t.y()}}));
+    }
+    palm(p, QPointF(110, 130), 60, 18);
+    palm(p, QPointF(140, 150), 44, -14);
+    palm(p, QPointF(80, 450), 36, 10);
+    palm(p, QPointF(350, 340), 50, 16);
+    // A river and a hut.
+    p.setPen(ink(5, QColor(60, 130, 190)));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath river;
+    river.moveTo(235, 270);
+    river.cubicTo(250, 310, 210, 330, 220, 385);
+    p.drawPath(river);
+    p.setPen(ink(3));
+    p.setBrush(QColor(170, 110, 60));
+    p.drawRect(QRectF(300, 240, 26, 20));
+    p.setBrush(QColor(200, 160, 80));
+    p.drawPath(polygon({{294, 242}, {313, 222}, {332, 242}}));
+    // The path to the treasure, and the cross that marks it.
+    p.setPen(QPen(QColor(190, 30, 30), 5, Qt::DashLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath trail;
+    trail.moveTo(395, 150);
+    trail.cubicTo(360, 210, 420, 250, 380, 300);
+    trail.cubicTo(350, 330, 320, 300, 300, 330);
+    p.drawPath(trail);
+    p.setPen(ink(9, QColor(190, 20, 20)));
+    p.drawLine(QPointF(282, 318), QPointF(306, 342));
+    p.drawLine(QPointF(306, 318), QPointF(282, 342));
+    // A ship under sail.
+    p.save();
+    p.translate(410, 110);
+    p.setPen(ink(4));
+    p.setBrush(QColor(130, 70, 30));
+    p.drawPath(polygon({{-50, 0}, {50, 0}, {36, 22}, {-38, 22}}));
+    p.drawLine(QPointF(-10, 0), QPointF(-10, -70));
+    p.drawLine(QPointF(22, 0), QPointF(22, -55));
+    p.setBrush(QColor(250, 245, 230));
+    p.drawPath(polygon({{-10, -66}, {-10, -8}, {-44, -8}}));
+    p.drawPath(polygon({{22, -52}, {22, -8}, {48, -8}}));
+    p.setBrush(QColor(30, 30, 30));
+    p.drawPath(polygon({{-10, -70}, {8, -64}, {-10, -58}}));
+    p.restore();
+    // A sea serpent.
+    p.setPen(ink(4, QColor(20, 70, 40)));
+    p.setBrush(QColor(70, 170, 90));
+    for (const double x : {430.0, 462.0}) p.drawChord(QRectF(x - 15, 240, 30, 36), 0, 180 * 16);
+    p.drawEllipse(QPointF(400, 246), 16, 12);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(394, 242), 4, 4);
+    p.setPen(ink(3, QColor(200, 40, 40)));
+    p.drawLine(QPointF(384, 250), QPointF(372, 254));
+    // Compass rose.
+    p.setPen(ink(3, QColor(90, 50, 20)));
+    p.setBrush(QColor(250, 240, 210));
+    p.drawEllipse(rose, 52, 52);
+    for (int i = 0; i < 8; ++i) {
+        const double a = kPi / 4 * i - kPi / 2;
+        const double len = i % 2 ? 34 : 58;
+        const QPointF tip = rose + QPointF(std::cos(a) * len, std::sin(a) * len);
+        const QPointF l = rose + QPointF(std::cos(a - kPi / 2) * 9, std::sin(a - kPi / 2) * 9);
+        const QPointF r = rose + QPointF(std::cos(a + kPi / 2) * 9, std::sin(a + kPi / 2) * 9);
+        p.setBrush(i == 0 ? QColor(200, 30, 30) : i % 2 ? QColor(200, 160, 80) : QColor(60, 60, 90));
+        p.drawPath(polygon({l, tip, r}));
+    }
+    QFont f("Arial");
+    f.setPixelSize(22);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(QColor(90, 40, 20));
+    p.drawText(QRectF(rose.x() - 12, rose.y() - 92, 24, 26), Qt::AlignCenter, "N");
+    // Frame.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(ink(6, QColor(100, 60, 30)));
+    p.drawRect(QRectF(16, 16, 480, 480));
+    p.setPen(ink(2, QColor(100, 60, 30)));
+    p.drawRect(QRectF(28, 28, 456, 456));
+    // Title scroll.
+    p.setPen(ink(4, QColor(100, 60, 30)));
+    p.setBrush(QColor(250, 238, 205));
+    p.drawRoundedRect(QRectF(190, 38, 150, 34), 10, 10);
+    f.setPixelSize(20);
+    p.setFont(f);
+    p.setPen(QColor(120, 30, 20));
+    p.drawText(QRectF(190, 38, 150, 34), Qt::AlignCenter, "Skull Isle");
+}
+
+void peacock(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 512),
+                     {{0, QColor(255, 236, 180)}, {0.55, QColor(170, 220, 160)}, {1, QColor(60, 130, 70)}});
+    // The fanned tail: rings of feathers, the long ones behind, each with its eye.
+    const QPointF base(256, 420);
+    auto feather = [&](double angle, double len, double eye, QColor vane) {
+        const QPointF dir(std::cos(angle), std::sin(angle));
+        const QPointF tip = base + dir * len;
+        p.setPen(ink(2.5, QColor(120, 140, 40)));
+        p.drawLine(base + dir * 40, tip);
+        p.save();
+        p.translate(tip);
+        p.rotate(angle * 180 / kPi);
+        p.setPen(ink(2, QColor(30, 90, 40)));
+        p.setBrush(vane);
+        p.drawEllipse(QPointF(-eye * 0.6, 0), eye * 1.9, eye * 1.25);
+        const std::pair<double, QColor> rings[] = {{1.0, QColor(230, 190, 50)}, {0.74, QColor(40, 170, 170)},
+                                                   {0.5, QColor(30, 70, 170)}, {0.26, QColor(15, 20, 60)}};
+        for (const auto& [k, c] : rings) {
+            p.setBrush(c);
+            p.drawEllipse(QPointF(0, 0), eye * k * 1.15, eye * k * 0.95);
+        }
+        p.restore();
+    };
+    // Each ring of its own green, bronze outside to teal within, so a tile tells its ring.
+    const std::tuple<double, int, double, QColor> rows[] = {{430, 21, 26, QColor(175, 185, 60)},
+                                                            {340, 17, 23, QColor(110, 180, 60)},
+                                                            {255, 13, 20, QColor(50, 160, 90)},
+                                                            {170, 9, 16, QColor(40, 140, 140)}};
+    for (const auto& [len, count, eye, vane] : rows) {
+        for (int i = 0; i < count; ++i) {
+            const double a = kPi * (1.0 + (i + 0.5) / count);
+            feather(a, len + (i % 2) * 12, eye, vane);
+        }
+    }
+    // Ground: grass, flowers and stones.
+    p.setPen(ink(4, QColor(30, 80, 30)));
+    p.setBrush(QColor(90, 170, 60));
+    p.drawPath(polygon({{0, 512}, {0, 470}, {120, 455}, {256, 465}, {400, 452}, {512, 468}, {512, 512}}));
+    flower(p, QPointF(40, 485), 14, QColor(250, 90, 140));
+    flower(p, QPointF(140, 492), 12, QColor(255, 255, 255));
+    flower(p, QPointF(380, 490), 13, QColor(140, 90, 230));
+    flower(p, QPointF(470, 484), 15, QColor(255, 150, 40));
+    // Body and legs.
+    p.setPen(ink(6, QColor(110, 100, 90)));
+    p.drawLine(QPointF(240, 440), QPointF(232, 490));
+    p.drawLine(QPointF(272, 440), QPointF(282, 490));
+    p.setPen(ink(5));
+    QRadialGradient body(QPointF(246, 400), 70);
+    body.setColorAt(0, QColor(60, 140, 230));
+    body.setColorAt(1, QColor(20, 60, 150));
+    p.setBrush(body);
+    QPainterPath neck;
+    neck.moveTo(226, 395);
+    neck.cubicTo(220, 340, 262, 320, 246, 270);
+    neck.lineTo(280, 268);
+    neck.cubicTo(292, 320, 262, 350, 276, 392);
+    neck.closeSubpath();
+    p.drawPath(neck);
+    p.drawEllipse(QPointF(256, 410), 52, 42);
+    // Head, crest, eye and beak.
+    p.setBrush(QColor(40, 100, 220));
+    p.drawEllipse(QPointF(264, 258), 24, 22);
+    p.setPen(ink(2.5, QColor(30, 50, 100)));
+    for (int i = -2; i <= 2; ++i) {
+        const QPointF tip(264 + i * 9, 206 - std::abs(i) * 5);
+        p.drawLine(QPointF(264, 238), tip);
+        p.setBrush(QColor(40, 140, 220));
+        p.drawEllipse(tip, 5, 5);
+    }
+    p.setPen(ink(3));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(272, 254), 8, 6);
+    p.setBrush(kInk);
+    p.drawEllipse(QPointF(273, 254), 3, 3);
+    p.setBrush(QColor(200, 190, 170));
+    p.drawPath(polygon({{284, 258}, {304, 264}, {284, 268}}));
+}
+
+// Night over a city by the river: fireworks, lit windows, and all of it mirrored in the water.
+void fireworks(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 400),
+                     {{0, QColor(8, 8, 36)}, {0.6, QColor(50, 24, 90)}, {1, QColor(150, 60, 110)}});
+    stars(p, 77, 70, QRectF(0, 0, 512, 300));
+    struct Burst {
+        QPointF c;
+        double r;
+        QColor colour, inner;
+        int rays;
+    };
+    const Burst bursts[] = {
+        {{100, 95}, 82, QColor(255, 70, 80), QColor(255, 220, 120), 18},
+        {{290, 70}, 68, QColor(255, 210, 60), QColor(255, 255, 255), 16},
+        {{440, 140}, 74, QColor(80, 240, 120), QColor(220, 255, 120), 20},
+        {{200, 215}, 56, QColor(90, 220, 255), QColor(255, 255, 255), 14},
+        {{365, 250}, 50, QColor(240, 90, 240), QColor(255, 200, 255), 12},
+        {{40, 250}, 46, QColor(255, 150, 40), QColor(255, 240, 160), 12},
+        {{480, 30}, 40, QColor(160, 170, 255), QColor(255, 255, 255), 10},
+    };
+    auto burst = [&](const Burst& b, double ySign, double y0, double alpha) {
+        const QPointF c(b.c.x(), y0 + ySign * (b.c.y() - y0));
+        QRadialGradient glow(c, b.r * 1.1);
+        QColor g = b.colour;
+        g.setAlpha(int(90 * alpha));
+        glow.setColorAt(0, g);
+        glow.setColorAt(1, QColor(0, 0, 0, 0));
+        p.setPen(Qt::NoPen);
+        p.setBrush(glow);
+        p.drawEllipse(c, b.r * 1.1, b.r * 1.1);
+        QColor ray = b.colour;
+        ray.setAlphaF(alpha);
+        QColor inner = b.inner;
+        inner.setAlphaF(alpha);
+        for (int i = 0; i < b.rays; ++i) {
+            const double a = 2 * kPi * (i + 0.3 * (b.rays % 3)) / b.rays;
+            const QPointF d(std::cos(a), std::sin(a) * ySign);
+            p.setPen(ink(3, ray));
+            p.drawLine(c + d * b.r * 0.3, c + d * b.r * 0.88);
+            p.setPen(Qt::NoPen);
+            p.setBrush(ray);
+            p.drawEllipse(c + d * b.r, 4.5, 4.5);
+            p.setBrush(inner);
+            const double a2 = a + kPi / b.rays;
+            p.drawEllipse(c + QPointF(std::cos(a2), std::sin(a2) * ySign) * b.r * 0.55, 3, 3);
+        }
+    };
+    for (const Burst& b : bursts) burst(b, 1, 0, 1.0);
+    // Rocket trails still climbing.
+    p.setPen(ink(2.5, QColor(255, 230, 180, 200)));
+    for (const auto& [x, top] : {std::pair{150.0, 300.0}, std::pair{330.0, 170.0}, std::pair{470.0, 260.0}}) {
+        QPainterPath trail;
+        trail.moveTo(x, 330);
+        trail.cubicTo(x - 8, 300, x + 8, top + 30, x, top);
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(trail);
+    }
+    // The water first, so the skyline stands on its edge.
+    verticalGradient(p, QRectF(0, 392, 512, 120), {{0, QColor(40, 30, 80)}, {1, QColor(5, 10, 30)}});
+    p.save();
+    p.setClipRect(QRectF(0, 400, 512, 112));
+    for (const Burst& b : bursts) burst(b, -0.45, 400, 0.45);
+    p.restore();
+    // The skyline: buildings of many shapes with lit windows.
+    Scatter rnd(23);
+    double x = -10;
+    int n = 0;
+    while (x < 512) {
+        const double w = rnd.range(34, 70), h = rnd.range(50, 150);
+        const QColor wall(30 + int(rnd.range(0, 40)), 25 + int(rnd.range(0, 25)), 55 + int(rnd.range(0, 40)));
+        p.setPen(ink(3, QColor(10, 10, 20)));
+        p.setBrush(wall);
+        const double top = 398 - h;
+        if (n % 5 == 2) {
+            p.drawRect(QRectF(x, top, w, h));
+            p.drawChord(QRectF(x + 4, top - w / 2 + 4, w - 8, w - 8), 0, 180 * 16);  // dome
+        } else if (n % 5 == 4) {
+            p.drawRect(QRectF(x, top, w, h));
+            p.drawPath(polygon({{x + w / 2 - 6, top}, {x + w / 2, top - 50}, {x + w / 2 + 6, top}}));
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(255, 40, 40));
+            p.drawEllipse(QPointF(x + w / 2, top - 50), 4, 4);
+        } else {
+            p.drawRect(QRectF(x, top, w, h));
+        }
+        p.setPen(Qt::NoPen);
+        for (double wy = top + 8; wy < 388; wy += 15) {
+            for (double wx = x + 6; wx < x + w - 10; wx += 12) {
+                if (rnd.next() < 0.45) continue;
+                p.setBrush(rnd.next() < 0.8 ? QColor(255, 220, 110) : QColor(140, 220, 255));
+                p.drawRect(QRectF(wx, wy, 6, 8));
+            }
+        }
+        x += w - 2;
+        ++n;
+    }
+    // Clock tower in the middle.
+    p.setPen(ink(3, QColor(10, 10, 20)));
+    p.setBrush(QColor(70, 50, 60));
+    p.drawRect(QRectF(236, 200, 44, 198));
+    p.drawPath(polygon({{230, 200}, {258, 150}, {286, 200}}));
+    p.setBrush(QColor(255, 240, 190));
+    p.drawEllipse(QPointF(258, 228), 15, 15);
+    p.setPen(ink(2.5, kInk));
+    p.drawLine(QPointF(258, 228), QPointF(258, 217));
+    p.drawLine(QPointF(258, 228), QPointF(266, 230));
+    // Embankment with lamps, and the lights of the windows in the water.
+    p.setPen(ink(3, QColor(10, 10, 20)));
+    p.setBrush(QColor(80, 70, 90));
+    p.drawRect(QRectF(-5, 396, 522, 10));
+    for (double lx = 20; lx < 512; lx += 86) {
+        p.setPen(ink(3, QColor(20, 20, 30)));
+        p.drawLine(QPointF(lx, 396), QPointF(lx, 372));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 240, 170));
+        p.drawEllipse(QPointF(lx, 370), 5, 5);
+    }
+    Scatter ripples(91);
+    for (int i = 0; i < 90; ++i) {
+        const double rx = ripples.range(0, 512), ry = ripples.range(412, 505);
+        const QColor c = i % 3 ? QColor(255, 215, 110, 200) : QColor(150, 200, 255, 160);
+        p.setPen(ink(2.5, c));
+        p.drawLine(QPointF(rx, ry), QPointF(rx + ripples.range(8, 26), ry));
+    }
+    // A little boat with a lantern.
+    p.setPen(ink(3, QColor(10, 10, 20)));
+    p.setBrush(QColor(150, 80, 40));
+    p.drawPath(polygon({{300, 470}, {380, 470}, {368, 488}, {312, 488}}));
+    p.drawLine(QPointF(340, 470), QPointF(340, 440));
+    p.setBrush(QColor(255, 200, 80));
+    p.drawEllipse(QPointF(340, 438), 6, 6);
+}
+
+void bookshelf(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient back(QPointF(0, 0), QPointF(512, 0));
+    back.setColorAt(0, QColor(70, 38, 22));
+    back.setColorAt(0.5, QColor(105, 60, 32));
+    back.setColorAt(1, QColor(70, 38, 22));
+    p.fillRect(img.rect(), back);
+    const QColor covers[] = {QColor(200, 40, 40),  QColor(40, 90, 190),  QColor(40, 150, 80),
+                             QColor(230, 180, 40), QColor(120, 60, 160), QColor(240, 120, 40),
+                             QColor(30, 40, 60),   QColor(230, 220, 200), QColor(60, 170, 190),
+                             QColor(170, 30, 90)};
+    Scatter rnd(57);
+    auto book = [&](double x, double bottom, double w, double h, bool flat = false) {
+        const QColor c = covers[int(rnd.range(0, 10)) % 10];
+        p.setPen(ink(2.5));
+        p.setBrush(c);
+        p.drawRect(QRectF(x, bottom - h, w, h));
+        const QColor band = c.lightness() > 160 ? QColor(120, 30, 30) : QColor(240, 200, 90);
+        p.setPen(ink(2.5, band));
+        const int style = flat ? 4 : int(rnd.range(0, 4));
+        if (flat) {
+            p.drawLine(QPointF(x + w - 8, bottom - h + 3), QPointF(x + w - 8, bottom - 3));
+        } else if (style != 3) {
+            p.drawLine(QPointF(x + 3, bottom - h + 8), QPointF(x + w - 3, bottom - h + 8));
+            p.drawLine(QPointF(x + 3, bottom - 8), QPointF(x + w - 3, bottom - 8));
+        }
+        if (style == 1 && w > 16) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(band);
+            p.drawRect(QRectF(x + 4, bottom - h * 0.65, w - 8, h * 0.22));
+        } else if (style == 2) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(band);
+            p.drawEllipse(QPointF(x + w / 2, bottom - h / 2), w / 4, w / 4);
+        }
+    };
+    // Five shelves; each row of books is broken by one or two things that are not books.
+    for (int shelf = 0; shelf < 5; ++shelf) {
+        const double top = 14 + shelf * 100, bottom = top + 86;
+        double x = 18;
+        while (x < 490) {
+            if (shelf == 0 && x > 70 && x < 110) {  // a potted plant
+                p.setPen(ink(3));
+                p.setBrush(QColor(200, 100, 60));
+                p.drawPath(polygon({{x, bottom - 34}, {x + 44, bottom - 34}, {x + 38, bottom}, {x + 6, bottom}}));
+                p.setPen(ink(2.5, QColor(20, 70, 30)));
+                p.setBrush(QColor(60, 170, 70));
+                for (int i = 0; i < 5; ++i)
+                    p.drawEllipse(QPointF(x + 8 + i * 7, bottom - 46 - (i % 2) * 18), 9, 16);
+                x += 52;
+                continue;
+            }
+            if (shelf == 1 && x > 300 && x < 340) {  // a globe
+                p.setPen(ink(3));
+                p.setBrush(QColor(140, 90, 40));
+                p.drawRect(QRectF(x + 14, bottom - 8, 36, 8));
+                p.drawLine(QPointF(x + 32, bottom - 8), QPointF(x + 32, bottom - 16));
+                p.setBrush(QColor(70, 150, 220));
+                p.drawEllipse(QPointF(x + 32, bottom - 44), 28, 28);
+                p.setBrush(QColor(90, 180, 80));
+                p.drawPath(blob(QPointF(x + 24, bottom - 52), 11, 14, 8, 8));
+                p.drawPath(blob(QPointF(x + 44, bottom - 34), 8, 9, 9, 8));
+                x += 66;
+                continue;
+            }
+            if (shelf == 2 && x > 180 && x < 220) {  // a ship in a bottle
+                p.setPen(ink(3, QColor(30, 80, 60)));
+                p.setBrush(QColor(170, 230, 210, 170));
+                p.drawRoundedRect(QRectF(x, bottom - 36, 84, 36), 14, 14);
+                p.drawRect(QRectF(x + 84, bottom - 24, 16, 12));
+                p.setPen(ink(2));
+                p.setBrush(QColor(130, 70, 30));
+                p.drawPath(polygon({{x + 18, bottom - 12}, {x + 66, bottom - 12}, {x + 58, bottom - 4}, {x + 24, bottom - 4}}));
+                p.setBrush(Qt::white);
+                p.drawPath(polygon({{x + 40, bottom - 34}, {x + 40, bottom - 14}, {x + 22, bottom - 14}}));
+                p.drawPath(polygon({{x + 46, bottom - 30}, {x + 46, bottom - 14}, {x + 62, bottom - 14}}));
+                x += 108;
+                continue;
+            }
+            if (shelf == 3 && x > 380 && x < 420) {  // a candle
+                p.setPen(ink(3));
+                p.setBrush(QColor(200, 170, 60));
+                p.drawEllipse(QPointF(x + 20, bottom - 5), 20, 5);
+                p.setBrush(QColor(250, 245, 225));
+                p.drawRect(QRectF(x + 12, bottom - 52, 16, 46));
+                p.setPen(Qt::NoPen);
+                p.setBrush(QColor(255, 200, 60));
+                p.drawEllipse(QPointF(x + 20, bottom - 62), 6, 10);
+                p.setBrush(QColor(255, 250, 200));
+                p.drawEllipse(QPointF(x + 20, bottom - 60), 3, 5);
+                x += 46;
+                continue;
+            }
+            if (shelf == 4 && x > 120 && x < 160) {  // the cat asleep on the bottom shelf
+                p.setPen(ink(3));
+                p.setBrush(QColor(240, 150, 60));
+                p.drawEllipse(QPointF(x + 50, bottom - 22), 50, 22);
+                p.drawEllipse(QPointF(x + 12, bottom - 30), 20, 18);
+                p.drawPath(polygon({{x - 2, bottom - 40}, {x + 2, bottom - 58}, {x + 12, bottom - 46}}));
+                p.drawPath(polygon({{x + 14, bottom - 46}, {x + 24, bottom - 58}, {x + 28, bottom - 40}}));
+                p.setPen(ink(2.5));
+                p.drawLine(QPointF(x + 4, bottom - 30), QPointF(x + 10, bottom - 28));
+                p.drawLine(QPointF(x + 16, bottom - 28), QPointF(x + 22, bottom - 30));
+                p.setPen(ink(3, QColor(190, 100, 30)));
+                for (int s = 0; s < 3; ++s) p.drawLine(QPointF(x + 40 + s * 16, bottom - 42), QPointF(x + 46 + s * 16, bottom - 28));
+                x += 104;
+                continue;
+            }
+            if (rnd.next() < 0.12 && x < 440) {  // a stack lying flat
+                double y = bottom;
+                const double w = rnd.range(44, 60);
+                for (int i = 0; i < 4; ++i) {
+                    const double h = rnd.range(9, 14);
+                    book(x + rnd.range(-3, 3), y, w, h, true);
+                    y -= h;
+                }
+                x += w + 4;
+                continue;
+            }
+            const double w = rnd.range(13, 30);
+            if (x + w > 494) break;
+            book(x, bottom, w, rnd.range(52, 82));
+            x += w;
+        }
+        // The shelf board under the row.
+        p.setPen(ink(3, QColor(50, 25, 10)));
+        p.setBrush(QColor(150, 92, 48));
+        p.drawRect(QRectF(-4, bottom, 520, 14));
+    }
+    // Sides of the case.
+    p.setBrush(QColor(140, 84, 42));
+    p.drawRect(QRectF(-4, -4, 18, 520));
+    p.drawRect(QRectF(498, -4, 18, 520));
+    p.drawRect(QRectF(-4, -4, 520, 18));
+}
+
+// A market stall: striped awning, and crates of fruit and vegetables with their prices.
+void market(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(img.rect(), QColor(235, 215, 180));
+    // Cobbles.
+    Scatter cob(31);
+    p.setPen(ink(2.5, QColor(90, 80, 70)));
+    for (double y = 468; y < 512; y += 16)
+        for (double x = -10 + (int(y) % 32 ? 12 : 0); x < 512; x += 26) {
+            p.setBrush(QColor(150 + int(cob.range(0, 50)), 140 + int(cob.range(0, 40)), 130));
+            p.drawRoundedRect(QRectF(x, y, 24, 14), 5, 5);
+        }
+    // Awning with a scalloped edge.
+    for (int i = 0; i < 15; ++i) {
+        const QColor c = i % 2 ? QColor(250, 248, 240) : QColor(210, 40, 50);
+        p.setPen(ink(3, QColor(90, 20, 20)));
+        p.setBrush(c);
+        p.drawPath(polygon({{i * 36.0 - 4, 0}, {i * 36.0 + 32, 0}, {i * 36.0 + 32, 86}, {i * 36.0 - 4, 86}}));
+        p.drawChord(QRectF(i * 36.0 - 4, 68, 36, 36), 180 * 16, 180 * 16);
+    }
+    // Sign.
+    p.setPen(ink(4));
+    p.setBrush(QColor(40, 90, 50));
+    p.drawRoundedRect(QRectF(120, 110, 272, 44), 8, 8);
+    QFont f("Arial");
+    f.setPixelSize(28);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(QColor(255, 240, 200));
+    p.drawText(QRectF(120, 110, 272, 44), Qt::AlignCenter, "FRESH FRUIT");
+    // Strings of garlic and chillies hanging at the sides of the sign.
+    p.setPen(ink(2.5, QColor(120, 90, 50)));
+    p.drawLine(QPointF(60, 86), QPointF(60, 168));
+    p.drawLine(QPointF(452, 86), QPointF(452, 168));
+    for (int i = 0; i < 5; ++i) {
+        p.setPen(ink(2.5));
+        p.setBrush(QColor(245, 240, 225));
+        p.drawEllipse(QPointF(60 + (i % 2 ? 8 : -8), 104 + i * 15), 10, 9);
+        p.setBrush(QColor(220, 30, 20));
+        p.drawEllipse(QPointF(452 + (i % 2 ? 7 : -7), 104 + i * 15), 5, 11);
+    }
+
+    enum Fruit { Apple, Orange, Lemon, Grape, Pear, Tomato, Plum, Carrot, Lime };
+    auto item = [&](Fruit kind, QPointF c, Scatter& rnd) {
+        p.setPen(ink(2.5));
+        switch (kind) {
+        case Apple:
+            p.setBrush(rnd.next() < 0.7 ? QColor(215, 30, 40) : QColor(150, 200, 60));
+            p.drawEllipse(c, 13, 12);
+            p.setPen(ink(2.5, QColor(80, 50, 20)));
+            p.drawLine(c + QPointF(0, -10), c + QPointF(2, -16));
+            break;
+        case Orange:
+            p.setBrush(QColor(250, 140, 20));
+            p.drawEllipse(c, 14, 14);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(255, 200, 120));
+            p.drawEllipse(c + QPointF(-5, -5), 3, 3);
+            break;
+        case Lemon:
+            p.setBrush(QColor(250, 225, 50));
+            p.drawEllipse(c, 15, 11);
+            break;
+        case Lime:
+            p.setBrush(QColor(110, 190, 50));
+            p.drawEllipse(c, 11, 10);
+            break;
+        case Grape:
+            p.setBrush(QColor(110, 40, 120));
+            for (int i = 0; i < 6; ++i) p.drawEllipse(c + QPointF((i % 3 - 1) * 8 + (i / 3) * 4, (i / 3) * 8), 6, 6);
+            break;
+        case Pear:
+            p.setBrush(QColor(200, 210, 70));
+            p.drawEllipse(c + QPointF(0, 4), 12, 11);
+            p.drawEllipse(c + QPointF(0, -8), 7, 8);
+            break;
+        case Tomato:
+            p.setBrush(QColor(235, 50, 30));
+            p.drawEllipse(c, 13, 11);
+            p.setPen(ink(2.5, QColor(30, 110, 30)));
+            p.drawLine(c + QPointF(-5, -10), c + QPointF(5, -10));
+            break;
+        case Plum:
+            p.setBrush(QColor(90, 40, 110));
+            p.drawEllipse(c, 11, 12);
+            break;
+        case Carrot:
+            p.setBrush(QColor(245, 120, 20));
+            p.drawPath(polygon({c + QPointF(-22, -5), c + QPointF(22, 0), c + QPointF(-22, 5)}));
+            p.setPen(ink(3, QColor(40, 140, 40)));
+            p.drawLine(c + QPointF(-22, 0), c + QPointF(-32, -6));
+            p.drawLine(c + QPointF(-22, 0), c + QPointF(-32, 5));
+            break;
+        }
+    };
+    struct Crate {
+        QRectF r;
+        Fruit kind;
+        const char* price;
+    };
+    const Crate upper[] = {
+        {{14, 250, 118, 60}, Apple, "0.90"},  {{136, 250, 118, 60}, Orange, "1.20"},
+        {{258, 250, 118, 60}, Lemon, "0.75"}, {{380, 250, 118, 60}, Grape, "2.40"},
+    };
+    const Crate lower[] = {
+        {{14, 414, 158, 52}, Carrot, "0.60"}, {{176, 414, 160, 52}, Pear, "1.10"},
+        {{340, 414, 158, 52}, Tomato, "1.80"},
+    };
+    Scatter rnd(17);
+    f.setPixelSize(15);
+    p.setFont(f);
+    auto crate = [&](const Crate& c) {
+        // The heap: rows of fruit, narrower towards the top.
+        const double step = c.kind == Carrot ? 30 : 22;
+        for (int row = 0; row < 4; ++row) {
+            const double inset = row * 14 + 8;
+            const double y = c.r.top() - 4 - row * 16;
+            for (double x = c.r.left() + inset; x < c.r.right() - inset; x += step)
+                item(c.kind, QPointF(x + rnd.range(-3, 3) + 6, y + rnd.range(-3, 3)), rnd);
+        }
+        // The crate: planks and a price card.
+        p.setPen(ink(3, QColor(80, 45, 20)));
+        p.setBrush(QColor(190, 130, 70));
+        p.drawRect(c.r);
+        p.drawLine(QPointF(c.r.left(), c.r.center().y()), QPointF(c.r.right(), c.r.center().y()));
+        p.setBrush(QColor(250, 250, 240));
+        const QRectF card(c.r.left() + 10 + rnd.range(0, c.r.width() - 70), c.r.top() + 8, 48, 24);
+        p.drawRect(card);
+        p.setPen(QColor(20, 20, 20));
+        p.drawText(card, Qt::AlignCenter, c.price);
+    };
+    for (const Crate& c : upper) crate(c);
+    // The table under the upper crates, with watermelons beneath it.
+    p.setPen(ink(3, QColor(70, 40, 20)));
+    p.setBrush(QColor(130, 80, 40));
+    p.drawRect(QRectF(-4, 310, 520, 16));
+    p.setBrush(QColor(110, 65, 30));
+    p.drawRect(QRectF(20, 326, 16, 90));
+    p.drawRect(QRectF(476, 326, 16, 90));
+    for (const double x : {90.0, 190.0, 420.0}) {
+        p.setPen(ink(3));
+        p.setBrush(QColor(40, 130, 50));
+        p.drawEllipse(QPointF(x, 352), 36, 22);
+        p.setPen(ink(4, QColor(120, 200, 90)));
+        p.drawLine(QPointF(x - 20, 345), QPointF(x + 20, 345));
+        p.drawLine(QPointF(x - 24, 356), QPointF(x + 24, 356));
+    }
+    p.setPen(ink(3));
+    p.setBrush(QColor(240, 70, 80));
+    p.drawChord(QRectF(270, 322, 70, 64), 180 * 16, 180 * 16);
+    p.setBrush(QColor(40, 20, 20));
+    for (int i = 0; i < 4; ++i) p.drawEllipse(QPointF(286 + i * 12, 362 - (i % 2) * 6), 2.5, 3.5);
+    for (const Crate& c : lower) crate(c);
+}
+
+// A tree house in a big old tree: ladder, swing, kite and apples among the leaves.
+void treehouse(QImage& img) {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    verticalGradient(p, QRectF(0, 0, 512, 460), {{0, QColor(60, 150, 230)}, {1, QColor(200, 235, 255)}});
+    cloud(p, 20, 40, 0.7);
+    cloud(p, 390, 30, 0.6);
+    // Kite with its tail.
+    p.setPen(ink(3));
+    p.setBrush(QColor(250, 200, 40));
+    p.drawPath(polygon({{460, 80}, {490, 110}, {460, 150}, {432, 110}}));
+    p.setBrush(QColor(230, 50, 60));
+    p.drawPath(polygon({{460, 80}, {490, 110}, {460, 110}}));
+    p.drawPath(polygon({{460, 110}, {460, 150}, {432, 110}}));
+    p.setPen(ink(2, QColor(60, 60, 60)));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath tail;
+    tail.moveTo(460, 150);
+    tail.cubicTo(440, 180, 490, 200, 470, 240);
+    p.drawPath(tail);
+    for (const QPointF bow : {QPointF(452, 172), QPointF(472, 196), QPointF(478, 222)}) {
+        p.setPen(ink(2));
+        p.setBrush(QColor(60, 120, 230));
+        p.drawPath(polygon({bow + QPointF(-7, -5), bow + QPointF(7, 5), bow + QPointF(7, -5), bow + QPointF(-7, 5)}));
+    }
+    // Far away: clouds, birds, and blue hills with a farm and poplars.
+    cloud(p, -30, 330, 0.6);
+    cloud(p, 410, 300, 0.5);
+    p.setPen(ink(4, QColor(40, 50, 80)));
+    gulls(p, {QPointF(100, 300), QPointF(60, 250), QPointF(470, 360), QPointF(430, 250)}, 14, 6, 6);
+    p.setPen(ink(3, QColor(60, 110, 90)));
+    p.setBrush(QColor(140, 200, 170));
+    p.drawPath(blob(QPointF(60, 440), 120, 50, 61, 10, 0.1));
+    p.drawPath(blob(QPointF(470, 430), 110, 55, 62, 10, 0.1));
+    p.setPen(ink(2.5, QColor(30, 60, 40)));
+    for (const QPointF t : {QPointF(30, 400), QPointF(48, 394), QPointF(440, 384), QPointF(500, 392)}) {
+        p.setBrush(QColor(60, 130, 70));
+        p.drawEllipse(t, 7, 18);
+    }
+    p.setBrush(QColor(200, 60, 50));
+    p.drawRect(QRectF(460, 392, 24, 18));
+    p.drawPath(polygon({{456, 394}, {472, 380}, {488, 394}}));
+    // Hills and grass.
+    p.setPen(ink(4, QColor(30, 90, 30)));
+    p.setBrush(QColor(110, 190, 80));
+    p.drawEllipse(QPointF(90, 520), 200, 90);
+    p.drawEllipse(QPointF(440, 520), 180, 80);
+    // The trunk and branches.
+    p.setPen(ink(5));
+    p.setBrush(QColor(125, 80, 45));
+    p.drawPath(polygon({{200, 505}, {228, 380}, {232, 250}, {282, 250}, {288, 380}, {320, 505}}));
+    p.setPen(ink(16, QColor(110, 70, 40)));
+    p.drawLine(QPointF(240, 300), QPointF(110, 250));
+    p.drawLine(QPointF(280, 280), QPointF(410, 230));
+    p.setPen(ink(3, QColor(80, 50, 25)));
+    for (const double y : {420.0, 450.0, 470.0}) p.drawLine(QPointF(235, y), QPointF(250, y - 14));
+    // The crown: overlapping clumps of leaves in many greens.
+    Scatter rnd(12);
+    const QColor greens[] = {QColor(40, 130, 50), QColor(70, 170, 60), QColor(110, 190, 60),
+                             QColor(30, 100, 60), QColor(140, 200, 80)};
+    for (int i = 0; i < 70; ++i) {
+        const double a = rnd.range(0, 2 * kPi), d = std::sqrt(rnd.next());
+        const QPointF c(256 + std::cos(a) * d * 220, 150 + std::sin(a) * d * 110);
+        const double r = rnd.range(26, 44);
+        p.setPen(ink(3, QColor(20, 70, 30)));
+        p.setBrush(greens[i % 5]);
+        p.drawPath(blob(c, r, r * 0.85, 100 + i, 9, 0.18));
+    }
+    // Apples and a bird house among the leaves.
+    for (int i = 0; i < 16; ++i) {
+        const double a = rnd.range(0, 2 * kPi), d = std::sqrt(rnd.next());
+        const QPointF c(256 + std::cos(a) * d * 210, 150 + std::sin(a) * d * 100);
+        p.setPen(ink(2.5));
+        p.setBrush(QColor(220, 30, 40));
+        p.drawEllipse(c, 9, 9);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 200, 200));
+        p.drawEllipse(c + QPointF(-3, -3), 2.5, 2.5);
+    }
+    p.setPen(ink(3));
+    p.setBrush(QColor(80, 140, 220));
+    p.drawRect(QRectF(90, 120, 34, 36));
+    p.setBrush(QColor(200, 60, 50));
+    p.drawPath(polygon({{84, 122}, {107, 98}, {130, 122}}));
+    p.setBrush(kInk);
+    p.drawEllipse(QPointF(107, 136), 7, 7);
+    // The house on its platform.
+    p.setPen(ink(4));
+    p.setBrush(QColor(150, 95, 50));
+    p.drawRect(QRectF(150, 250, 220, 14));
+    p.setBrush(QColor(215, 160, 90));
+    p.drawRect(QRectF(180, 170, 150, 80));
+    p.setPen(ink(2.5, QColor(150, 100, 50)));
+    for (double y = 186; y < 250; y += 16) p.drawLine(QPointF(182, y), QPointF(328, y));
+    p.setPen(ink(4));
+    p.setBrush(QColor(210, 50, 45));
+    p.drawPath(polygon({{166, 172}, {255, 110}, {344, 172}}));
+    p.drawLine(QPointF(255, 110), QPointF(255, 70));
+    p.setBrush(QColor(250, 220, 40));
+    p.drawPath(polygon({{255, 70}, {290, 80}, {255, 90}}));
+    p.setBrush(QColor(120, 200, 240));
+    p.drawEllipse(QPointF(215, 205), 18, 18);
+    p.drawLine(QPointF(197, 205), QPointF(233, 205));
+    p.drawLine(QPointF(215, 187), QPointF(215, 223));
+    p.setBrush(QColor(110, 60, 30));
+    p.drawRoundedRect(QRectF(270, 190, 36, 60), 10, 10);
+    // Railing.
+    for (double x = 156; x < 370; x += 20) p.drawLine(QPointF(x, 250), QPointF(x, 236));
+    p.drawLine(QPointF(152, 236), QPointF(180, 236));
+    p.drawLine(QPointF(330, 236), QPointF(368, 236));
+    // Rope ladder down to the grass.
+    p.setPen(ink(3, QColor(150, 110, 60)));
+    p.drawLine(QPointF(336, 264), QPointF(350, 470));
+    p.drawLine(QPointF(362, 264), QPointF(376, 470));
+    p.setPen(ink(4, QColor(120, 80, 40)));
+    for (double t = 0.06; t < 1; t += 0.1)
+        p.drawLine(QPointF(336 + 14 * t, 264 + 206 * t), QPointF(362 + 14 * t, 264 + 206 * t));
+    // Swing on the left branch.
+    p.setPen(ink(3, QColor(150, 110, 60)));
+    p.drawLine(QPointF(130, 258), QPointF(120, 390));
+    p.drawLine(QPointF(170, 272), QPointF(166, 390));
+    p.setPen(ink(3));
+    p.setBrush(QColor(230, 60, 60));
+    p.drawRect(QRectF(110, 388, 66, 10));
+    // Flowers, mushrooms and a ball in the grass.
+    flower(p, QPointF(40, 470), 14, QColor(250, 90, 150));
+    flower(p, QPointF(90, 495), 12, QColor(255, 255, 255));
+    flower(p, QPointF(430, 480), 13, QColor(150, 90, 230));
+    flower(p, QPointF(490, 455), 12, QColor(255, 150, 40));
+    p.setPen(ink(3));
+    p.setBrush(QColor(250, 245, 230));
+    p.drawRect(QRectF(150, 470, 10, 16));
+    p.setBrush(QColor(220, 40, 40));
+    p.drawChord(QRectF(138, 456, 34, 30), 0, 180 * 16);
+    p.setBrush(QColor(60, 120, 230));
+    p.drawEllipse(QPointF(420, 440), 16, 16);
+    p.setBrush(QColor(250, 220, 40));
+    p.drawChord(QRectF(404, 424, 32, 32), 30 * 16, 120 * 16);
+}
+
 }  // namespace
 
 const std::vector<Picture>& all() {
@@ -2140,6 +2977,8 @@ const std::vector<Picture>& all() {
         {"clock", clockFace},       {"snowman", snowman},   {"parrot", parrot},
         {"pumpkin", pumpkin},       {"sundae", sundae},     {"volcano", volcano},
         {"submarine", submarine},
+        {"map", treasureMap},       {"peacock", peacock},   {"fireworks", fireworks},
+        {"bookshelf", bookshelf},   {"market", market},     {"treehouse", treehouse},
     };
     return pictures;
 }
@@ -2157,6 +2996,11 @@ QImage icon(int size) {
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 64.0, size / 64.0);
+    drawIcon(p);
+    return img;
+}
+
+void drawIcon(QPainter& p) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(30, 30, 50));
     p.drawRoundedRect(QRectF(1, 1, 62, 62), 8, 8);
@@ -2179,7 +3023,6 @@ QImage icon(int size) {
     p.drawLine(QPointF(34.5, 50), QPointF(39.5, 50));
     p.drawLine(QPointF(33.5, 54), QPointF(39.5, 54));
     p.drawLine(QPointF(34.5, 58), QPointF(39.5, 58));
-    return img;
 }
 
 }  // namespace marlipan::pictures

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <QString>
 #include <vector>
 
@@ -17,7 +18,9 @@ struct Picture {
 const std::vector<Picture>& all();
 QImage render(const Picture& picture);
 
-// Program icon: a 4 x 4 board with one tile sliding into the gap.
+// Program icon: a 4 x 4 board with one tile sliding into the gap, drawn in a 64 x 64 square
+// of the painter's coordinates (drawIcon), or into a transparent image of any size.
+void drawIcon(QPainter& p);
 QImage icon(int size);
 
 }  // namespace marlipan::pictures

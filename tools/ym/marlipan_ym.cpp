@@ -57,12 +57,16 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
     return data;
 }
 
-void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
+void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) throw Failure(path + ": cannot create: " + std::strerror(errno));
-    out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
     out.close();
     if (!out) throw Failure(path + ": cannot write");
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
+    WriteFile(path, data.data(), data.size());
 }
 
 bool IsPacked(const std::vector<uint8_t>& data) {
@@ -235,8 +239,8 @@ int Unpack(const std::string& in, const std::string& out) {
     if (!IsPacked(data)) throw Failure(in + ": not an -lh5- archive");
     if (!decruncher->Decrunch(data.data(), data.size()))
         throw Failure(in + ": cannot unpack (corrupt -lh5- data)");
-    const uint8_t* o = decruncher->Output();
-    WriteFile(out, std::vector<uint8_t>(o, o + decruncher->OutputSize()));
+    // Written from the decoder's own buffer: a copy would touch every page twice more.
+    WriteFile(out, decruncher->Output(), decruncher->OutputSize());
     return 0;
 }
 

@@ -1,0 +1,46 @@
+// Opening a gamepack file named on the command line (what a file manager runs on a
+// double-click). The settings, the saved game and the Top 10 keep a gamepack as a bare
+// file name of at most 50 or 255 bytes, so the file is made reachable by such a name: it
+// is used where it lies when the gamepack folders already find it by its name, and
+// copied into the player's folder otherwise.
+#include <QFile>
+#include <filesystem>
+
+#include "game/main.h"
+#include "gamepack/gamepackfile.h"
+#include "platform/dialogs.h"
+#include "platform/gamepackfolders.h"
+
+bool TForm1::OpenGamepackFile(const std::string& path) {
+    try {
+        // The header and the first level's chunks are checked before anything is copied
+        // or changed; a damaged file leaves the game as it was.
+        ReadGamepackLevel(path, 0);
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+        return false;
+    }
+    platform::ImportedGamepack pack;
+    try {
+        pack = platform::ImportGamepack(path);
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+        return false;
+    }
+    if (pack.renamed) {
+        const auto decoded = [](const std::string& name) { return QFile::decodeName(QByteArray::fromStdString(name)); };
+        ShowMessage(QString("Another gamepack is already known as \"%1\", so this one was added to your "
+                            "gamepacks as \"%2\". Both are kept.")
+                        .arg(decoded(std::filesystem::path(path).filename().string()), decoded(pack.name)));
+    }
+    Settings.GamepackName = pack.name;
+    try {
+        NewGame1Click();
+    } catch (const std::exception& e) {
+        // A picture that cannot be decoded: shown as the top-level handler shows it (this
+        // may run before the event loop, outside that handler); the Loading screen stays.
+        ShowError(QString::fromLocal8Bit(e.what()));
+        return false;
+    }
+    return Settings.GamepackName == pack.name;
+}

@@ -1,0 +1,93 @@
+// The captions the X server is given for the dialogs and message boxes of the real game:
+// each its own name, with nothing appended by the toolkit.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <map>
+
+#include "tests/gamepack/testutil.h"
+
+namespace {
+
+bool Have(const char* program) { return !QStandardPaths::findExecutable(program).isEmpty(); }
+
+}  // namespace
+
+TEST(EndToEnd, DialogsAndMessageBoxesCarryOnlyTheirOwnCaptions) {
+    if (!Have("xvfb-run") || !Have("xdotool")) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
+    const QString game = qEnvironmentVariable("MARLIPAN_BINARY_DIR") + "/game/marlipan";
+    ASSERT_TRUE(QFile::exists(game)) << game.toStdString();
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    GamepackSource source;
+    source.Levels.push_back({"Only", testutil::BlockJpeg(3, 60), {}, ""});
+    testutil::WriteFile(home.filePath("default.spx").toStdString(), BuildGamepack(source));
+    // A saved game stored as text: Restore game answers with an error box.
+    ASSERT_TRUE(QDir().mkpath(home.filePath("config/Dunmarsh")));
+    QFile conf(home.filePath("config/Dunmarsh/Marlipan.conf"));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("[General]\nPlayMusic=0\nPlaySoundFX=0\nSavegame=not binary\n");
+    conf.close();
+
+    // Each command opens one window over the main one; the names of the visible windows
+    // are listed once there are two, then the window is closed by its key.
+    const QString script = R"sh(
+        set -e
+        names() {
+            for i in $(seq 1 40); do
+                [ "$(xdotool search --onlyvisible --name . | wc -l)" -ge 2 ] && break
+                sleep 0.25
+            done
+            for w in $(xdotool search --onlyvisible --name .); do echo "NAME $1 $(xdotool getwindowname "$w")"; done
+        }
+        "$GAME" & pid=$!
+        win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Marlipan!$' | head -1)
+        step() {
+            xdotool windowfocus --sync "$win"
+            sleep 0.3
+            xdotool key "$1"
+            names "$2"
+            xdotool key "$3"
+            sleep 0.5
+        }
+        step ctrl+t settings Escape
+        step alt+F1 about Escape
+        step ctrl+x confirm Escape
+        step ctrl+r error Return
+        kill "$pid"
+        wait "$pid" || true
+    )sh";
+    QProcess run;
+    run.setWorkingDirectory(home.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("GAME", game);
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.remove("QT_QPA_PLATFORM");
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    run.setProcessEnvironment(env);
+    run.start("xvfb-run", {"-a", "-s", "-screen 0 1024x768x24", "bash", "-c", script});
+    ASSERT_TRUE(run.waitForFinished(60000)) << "the run hung";
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+
+    std::map<QString, QStringList> shown;  // by step, the names of the windows besides the game's
+    int mainWindows = 0;
+    for (const QByteArray& line : run.readAllStandardOutput().split('\n')) {
+        if (!line.startsWith("NAME ")) continue;
+        const QString text = QString::fromUtf8(line.mid(5));
+        const QString step = text.section(' ', 0, 0), name = text.section(' ', 1);
+        if (name == "Marlipan!" && step != "error") ++mainWindows;
+        else shown[step] << name;
+    }
+    EXPECT_EQ(mainWindows, 3) << "the main window is there under each dialog";
+    auto names = [&](const char* step) { return shown[step].join(" | ").toStdString(); };
+    EXPECT_EQ(names("settings"), "Game settings");
+    EXPECT_EQ(names("about"), "About");
+    EXPECT_EQ(names("confirm"), "Confirm");
+    EXPECT_EQ(names("error"), "Marlipan! | Marlipan!") << "the game's window and the error box";
+}
