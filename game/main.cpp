@@ -9,10 +9,13 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QExposeEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
+#include <cstring>
 
 #include "platform/application.h"
 #include "platform/clock.h"
@@ -22,13 +25,45 @@
 #include "platform/resources.h"
 #include "common/random.h"
 
-PaintBox::PaintBox(QWidget* parent, const QImage& image) : QWidget(parent), image_(image) {
+PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {
+    // Every pixel is painted by paintEvent: the frame, or black where there is none.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PaintBox::paintEvent(QPaintEvent*) {
+void PaintBox::ShowFrame(const QImage& frame) {
+    int top = -1, bottom = -1;
+    if (shown_.size() != frame.size() || shown_.format() != frame.format()) {
+        shown_ = frame.copy();
+        top = 0;
+        bottom = frame.height() - 1;
+    } else {
+        const size_t rowBytes = size_t(frame.bytesPerLine());
+        for (int y = 0; y < frame.height(); ++y) {
+            if (std::memcmp(frame.constScanLine(y), shown_.constScanLine(y), rowBytes) == 0) continue;
+            std::memcpy(shown_.scanLine(y), frame.constScanLine(y), rowBytes);
+            if (top < 0) top = y;
+            bottom = y;
+        }
+    }
+    QRegion dirty = black_;
+    black_ = QRegion();
+    if (top >= 0) dirty += QRect(0, top, width(), bottom - top + 1);
+    // Painted and flushed now, not at some later event: what reaches the screen is this frame.
+    if (!dirty.isEmpty()) repaint(dirty);
+}
+
+void PaintBox::Uncover(const QRegion& region) {
+    const QRegion uncovered = region & rect();
+    if (uncovered.isEmpty()) return;
+    black_ += uncovered;
+    repaint(uncovered);
+}
+
+void PaintBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.drawImage(0, 0, image_);
+    painter.drawImage(0, 0, shown_);
+    const QRegion black = black_ + (QRegion(rect()) - QRect(QPoint(0, 0), shown_.size()));
+    for (const QRect& r : black & event->region()) painter.fillRect(r, Qt::black);
 }
 
 void PaintBox::mousePressEvent(QMouseEvent* event) {
@@ -52,7 +87,7 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
     QPalette black = Panel1->palette();
     black.setColor(QPalette::Window, Qt::black);
     Panel1->setPalette(black);
-    PaintBox1 = new PaintBox(Panel1, renderer.BackBuffer);
+    PaintBox1 = new PaintBox(Panel1);
     connect(PaintBox1, &PaintBox::mousePressed, this, &TForm1::PaintBox1MouseDown);
     CreateMenu();
     SetSizes(DesignSizes);
@@ -86,9 +121,10 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
     Timer2 = new QTimer(this);
     Timer2->setInterval(300);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    FrameClock = TickCount;
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&frameTimer_, &QTimer::timeout, this, &TForm1::RunFrameLoop);
+    connect(&frameTimer_, &QTimer::timeout, this, &TForm1::FrameWaitTimer);
 
     flow.State = ScreenState::Loading;
     flow.board.ClearSlide();
@@ -106,10 +142,13 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
     MusicEngine->SetVolume(Settings.MusicVolumeValue());
 
     flow.LevelIndex = 0;
+    bool loaded = false;
     try {
         LoadGamepack(Settings.GamepackName, 0);
+        loaded = true;
     } catch (const std::exception& e) {
-        // Shown as the top-level handler would; the window opens on the Loading screen.
+        // Shown as the top-level handler would; the window opens on the Loading screen and
+        // stays there until New game or Settings loads a level.
         ShowError(QString::fromLocal8Bit(e.what()));
     }
 
@@ -120,7 +159,7 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
     if (startFailed_) return;
     started_ = true;
     setWindowFlag(Qt::WindowStaysOnTopHint, Settings.OnTopOn());
-    flow.State = ScreenState::Playing;
+    if (loaded) flow.State = ScreenState::Playing;
     SetFrameLoopActive(true);
 
     if (screen) move(screen->availableGeometry().center() - rect().center());
@@ -205,21 +244,46 @@ void TForm1::SetSizes(const WindowSizes& s) {
 void TForm1::SetFrameLoopActive(bool active) {
     FrameLoopActive = active;
     if (!active) frameTimer_.stop();
+    // The interrupted wait carries on: its end may long have passed.
     else if (!frameTimer_.isActive()) frameTimer_.start(0);
+}
+
+bool TForm1::FramesHeld() const { return !FrameLoopActive || ModalOrPopupOpen(); }
+
+void TForm1::FrameWaitTimer() {
+    if (!FrameLoopActive) return;
+    if (waiting_) {
+        const uint32_t elapsed = FrameClock() - waitStart_;  // unsigned: the wrap does no harm
+        if (elapsed <= FrameWaitMs) {
+            frameTimer_.start(int(FrameWaitMs + 1 - elapsed));
+            return;
+        }
+    }
+    // A menu or a modal window runs its own loop: no frame until it is gone.
+    if (ModalOrPopupOpen()) {
+        frameTimer_.start(int(FrameWaitMs + 1));
+        return;
+    }
+    RunFrameLoop();
 }
 
 void TForm1::RunFrameLoop() {
     if (!FrameLoopActive) return;
-    // The next frame comes more than 30 ms after this one ended, also when this one ends
-    // in an error (a level that fails to load from the keyboard): the loop must go on to
-    // show the Loading screen and take the next command.
+    // The wait for the next frame starts when this one ends, also when this one ends in an
+    // error (a level that fails to load from the keyboard): the loop must go on to show
+    // the Loading screen and take the next command.
     struct NextFrame {
         TForm1* form;
         ~NextFrame() {
-            if (form->FrameLoopActive) form->frameTimer_.start(31);
+            if (!form->FrameLoopActive) return;
+            form->waiting_ = true;
+            form->waitStart_ = form->FrameClock();
+            form->frameTimer_.start(int(FrameWaitMs + 1));
         }
     } next{this};
     DrawFrame();
+    // The board drawn once more at the end of a slide is replaced by the next frame's; it
+    // never reaches the screen.
     if (flow.AdvanceSlide()) renderer.DrawBoardOnly(Model());
     PollInput();
 }
@@ -263,7 +327,9 @@ FrameModel TForm1::Model() {
 
 void TForm1::DrawFrame() {
     renderer.DrawFrame(Model());
-    PaintBox1->update();
+    PaintBox1->ShowFrame(renderer.BackBuffer);
+    ++FramesDrawn;
+    emit FrameShown();
 }
 
 void TForm1::PollInput() {
@@ -393,6 +459,29 @@ void TForm1::About1Click() {
 }
 
 void TForm1::Exit1Click() { close(); }
+
+void TForm1::showEvent(QShowEvent* event) {
+    // The window system's exposures arrive at the native window; a changed window flag
+    // may have made a new one.
+    if (QWindow* window = windowHandle()) window->installEventFilter(this);
+    QMainWindow::showEvent(event);
+}
+
+namespace {
+// The exposed region; the event keeps it in a member that Qt no longer offers as API.
+struct ExposeRegion : QExposeEvent {
+    static const QRegion& Of(const QExposeEvent* event) { return event->*(&ExposeRegion::m_region); }
+};
+}  // namespace
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // Uncovered while frames are held, the paint box shows black until the next frame,
+    // not a frame that is no longer current.
+    if (event->type() == QEvent::Expose && watched == windowHandle() && FramesHeld())
+        PaintBox1->Uncover(ExposeRegion::Of(static_cast<QExposeEvent*>(event))
+                               .translated(-PaintBox1->mapTo(this, QPoint(0, 0))));
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     SetFrameLoopActive(false);

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QTimer>
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "gamepack/gamepackformat.h"
@@ -21,20 +23,30 @@
 class QAction;
 class SettingsStore;
 
-// Shows the BackBuffer and reports mouse presses; it draws nothing of its own.
+// Shows the frames the frame loop composes and reports mouse presses; it draws nothing of
+// its own. It keeps a copy of the frame on screen, so that any later repaint shows that
+// frame and never a BackBuffer that has moved on since.
 class PaintBox : public QWidget {
     Q_OBJECT
 public:
-    PaintBox(QWidget* parent, const QImage& image);
+    explicit PaintBox(QWidget* parent);
+    // Puts the frame on screen at once, in one copy. Only the rows that differ from the
+    // frame already there are sent, so a still screen costs no drawing at all.
+    void ShowFrame(const QImage& frame);
+    // Parts uncovered while no frames are drawn show black until the next frame.
+    void Uncover(const QRegion& region);
+    const QImage& Shown() const { return shown_; }
+
 signals:
     void mousePressed(int x, int y);
 
 protected:
-    void paintEvent(QPaintEvent*) override;
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    const QImage& image_;
+    QImage shown_;
+    QRegion black_;
 };
 
 // The main window: owns the game's objects and wires the menu, the timers, the paint box
@@ -69,11 +81,18 @@ public:
     std::unique_ptr<CYmEngine> MusicEngine;
     bool FrameLoopActive = false;
 
-    // One frame: draw, slide step, input poll; the next follows after more than 30 ms of
-    // event processing.
-    void RunFrameLoop();
+    // One frame: draw, slide step, input poll; the next follows once more than FrameWaitMs
+    // have passed since this one ended, events being processed meanwhile. While a menu,
+    // a message box or another modal window is open no frame is drawn (the timers go on).
+    static constexpr uint32_t FrameWaitMs = 30;
+    void RunFrameLoop();  // one frame now, then the wait
     void SetFrameLoopActive(bool active);
     bool FrameScheduled() const { return frameTimer_.isActive(); }
+    int FrameWaitLeft() const { return frameTimer_.isActive() ? frameTimer_.interval() : -1; }
+    void FrameWaitTimer();  // the wait's timer: the next frame, if the wait is over
+    bool FramesHeld() const;
+    std::function<uint32_t()> FrameClock;  // milliseconds, wrapping; tests set their own
+    uint64_t FramesDrawn = 0;
     void DrawFrame();
     void PollInput();
     // (Re)starts a level: true when fileName itself was loaded, false after the fallback
@@ -121,8 +140,13 @@ public slots:
     void Settings1Click();
     void About1Click();
 
+signals:
+    void FrameShown();  // each frame, once it is on screen
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateMenu();
@@ -134,6 +158,8 @@ private:
 
     QWidget* client_ = nullptr;
     QTimer frameTimer_;
+    bool waiting_ = false;     // a frame ended at waitStart_ and its wait is not over
+    uint32_t waitStart_ = 0;
     void StoreRecords();
 
     SettingsStore& store_;

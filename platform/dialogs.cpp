@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -38,6 +39,10 @@ bool AskYesNo(const QString& caption, const QString& question) {
     if (Hooks().question) return Hooks().question(caption, question);
     return QMessageBox::question(nullptr, caption, question, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool ModalOrPopupOpen() {
+    return QApplication::activePopupWidget() != nullptr || QGuiApplication::modalWindow() != nullptr;
 }
 
 BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }

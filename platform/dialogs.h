@@ -13,6 +13,10 @@ void ShowMessage(const QString& text);                           // plain box, O
 void ShowError(const QString& text);                             // error box; adds the full stop
 bool AskYesNo(const QString& caption, const QString& question);  // true for Yes
 
+// A menu, a message box or another modal window is open: the frame loop waits meanwhile,
+// as it would inside the window system's own loop for them.
+bool ModalOrPopupOpen();
+
 // Tests answer message boxes through these instead of a modal box.
 struct DialogHooks {
     std::function<void(const QString& text)> message;  // ShowMessage and ShowError

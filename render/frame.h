@@ -1,6 +1,7 @@
 #pragma once
 #include <QImage>
 #include <QString>
+#include <vector>
 
 #include "game/flow.h"
 #include "render/boardview.h"
@@ -38,4 +39,18 @@ public:
     // lacks is left out.
     void DrawFrame(const FrameModel& model);
     void DrawBoardOnly(const FrameModel& model);  // the redraw at the end of a slide
+
+private:
+    // The board's tile pictures, each already shrunk onto the square one pixel smaller
+    // that the board copies it into (the same mapping, done once per level rather than
+    // every frame); a picture of another size is kept as it is.
+    const QImage* BoardTiles(const FrameModel& model);
+    std::vector<QImage> boardTiles_;
+    std::vector<qint64> boardTileKeys_;  // cacheKey of the picture each was made from
+
+    // The status line, which lies above the board on the cleared black: drawn into a strip
+    // when its texts change and copied from there in the frames between.
+    void DrawStatus(QPainter& painter, const FrameModel& model);
+    QImage statusStrip_;
+    StatusLine statusShown_;
 };

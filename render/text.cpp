@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <array>
 #include <cmath>
 
 QFont ArialFont(int points, bool bold) {
@@ -25,5 +26,20 @@ void DrawTextAt(QPainter& painter, int x, int y, const QString& text) {
 }
 
 int TextWidth(const QFont& font, const QString& text) {
-    return QFontMetrics(font).horizontalAdvance(text);
+    // The screens measure the same few texts every frame (the Paused screen its whole
+    // scroller, a few hundred characters); the last answers are kept.
+    struct Measured {
+        QFont font;
+        QString text;
+        int width;
+    };
+    // Never destroyed: no font may outlive the application object at the program's end.
+    static thread_local auto& kept = *new std::array<Measured, 4>{};
+    static thread_local size_t next = 0;
+    for (const Measured& m : kept)
+        if (m.text == text && m.font == font && !m.text.isNull()) return m.width;
+    const int width = QFontMetrics(font).horizontalAdvance(text);
+    kept[next] = {font, text, width};
+    next = (next + 1) % kept.size();
+    return width;
 }

@@ -86,6 +86,27 @@ TEST_F(Loader, DamagedGamepackIsRefusedAndTheOldLevelStays) {
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
 }
 
+TEST_F(Loader, DamagedFirstLevelAtStartShowsLoadingUntilALevelLoads) {
+    GamepackSource source;
+    source.Levels.push_back({"Broken", std::vector<uint8_t>(3000, 0x55), {}, ""});
+    Write("default.spx", BuildGamepack(source));
+    TForm1& form = Start();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(form.FrameLoopActive);
+    EXPECT_EQ(form.flow.State, ScreenState::Loading) << "not an empty board in Playing";
+    form.DrawFrame();
+    FrameRenderer loading;
+    loading.Resize(form.renderer.BackBuffer.width(), form.renderer.BackBuffer.height());
+    loading.DrawFrame(FrameModel{});
+    EXPECT_EQ(form.renderer.BackBuffer, loading.BackBuffer);
+    form.Timer1Timer();
+    form.PaintBox1MouseDown(100, 100);
+    EXPECT_EQ(form.flow.State, ScreenState::Loading);
+    Write("default.spx", MakeGamepack(0, 0, 1));
+    form.NewGame1->trigger();
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+}
+
 TEST_F(Loader, PictureThatCannotBeDecodedRaisesLibjpegsMessage) {
     Write("default.spx", MakeGamepack(0, 0, 1));
     TForm1& form = Start();

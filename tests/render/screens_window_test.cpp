@@ -126,6 +126,25 @@ TEST_F(WindowScreens, EffectsTimerAndTopTenUseTheWindowsPoolAndTable) {
         << "opened from the menu: the new entry is silver";
 }
 
+TEST_F(WindowScreens, EachLevelsOwnPicturesReachTheBoard) {
+    const int n = 4;
+    GamepackSource source;
+    source.SizeIndex = n - 3;
+    source.Levels.push_back({"Plain", testutil::BlockJpeg(n, 48), {}, ""});
+    source.Levels.push_back({"Turned", EncodeJpeg(testutil::BlockPicture(n, 48).mirrored(true, true), 95), {}, ""});
+    Write("default.spx", BuildGamepack(source));
+    TForm1& form = Start();
+    Board& board = form.flow.board;
+    for (int level = 0; level < 2; ++level) {
+        if (level == 1) form.LoadGamepack(std::string("default.spx"), 1);
+        board.SolveBoardNow();
+        form.DrawFrame();
+        const int block = level == 0 ? 0 : n - 1;  // the picture's top-left block
+        EXPECT_TRUE(testutil::Near(Frame().pixel(CellRect(board, 0).center()), testutil::BlockColour(block, block)))
+            << "level " << level;
+    }
+}
+
 TEST_F(WindowScreens, TextsFromFilesAreShownAsTheyAre) {
     // Percent signs and markup in a gamepack's texts and in its file name are plain text.
     GamepackSource source;

@@ -327,3 +327,15 @@ TEST_P(TopTenScreen, ParticlesFallBehindTheTextsOfTheScreens) {
 }
 
 }  // namespace
+
+TEST(TextWidth, EachFontAndTextIsMeasuredAsItsOwn) {
+    // Asked in turns, as the screens ask every frame: no answer stands for another font's.
+    const QString texts[2] = {"Screen: Level 1 [1/3]", "PAUSED"};
+    for (int round = 0; round < 3; ++round)
+        for (int points : {8, 12, 28})
+            for (bool bold : {false, true})
+                for (const QString& text : texts)
+                    EXPECT_EQ(TextWidth(ArialFont(points, bold), text),
+                              QFontMetrics(ArialFont(points, bold)).horizontalAdvance(text))
+                        << points << (bold ? " bold " : " ") << text.toStdString();
+}
