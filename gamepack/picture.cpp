@@ -19,6 +19,7 @@ struct ErrorManager {
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     int rowsDone;  // every scanline is out: a missing end marker no longer matters
+    int overLimit; // refused for its size or its scans, not for damage
     jpeg_progress_mgr progress;
 };
 
@@ -48,6 +49,7 @@ void OnProgress(j_common_ptr cinfo) {
     std::snprintf(e->message, sizeof e->message,
                   "Picture has too many scans (more than %d for %u x %u pixels)", allowed,
                   unsigned(d->image_width), unsigned(d->image_height));
+    e->overLimit = 1;
     std::longjmp(e->jump, 1);
 }
 
@@ -58,6 +60,7 @@ void InitErrors(ErrorManager* e) {
     e->pub.output_message = Quiet;
     e->message[0] = 0;
     e->rowsDone = 0;
+    e->overLimit = 0;
 }
 
 // Target pixel (x, y) of the side x side square takes source pixel
@@ -69,8 +72,11 @@ void DecodeRows(j_decompress_ptr cinfo, ErrorManager* e, J_COLOR_SPACE space, in
     // A damaged or hostile header could ask for gigabytes (progressive pictures keep all
     // coefficients in memory); no level picture comes near this.
     if (uint64_t(cinfo->image_width) * cinfo->image_height > kMaxPicturePixels) {
-        std::snprintf(e->message, sizeof e->message, "Picture too large (%u x %u pixels)",
-                      unsigned(cinfo->image_width), unsigned(cinfo->image_height));
+        std::snprintf(e->message, sizeof e->message,
+                      "Picture too large (%u x %u pixels; at most %llu are decoded)",
+                      unsigned(cinfo->image_width), unsigned(cinfo->image_height),
+                      static_cast<unsigned long long>(kMaxPicturePixels));
+        e->overLimit = 1;
         std::longjmp(e->jump, 1);
     }
     cinfo->mem->max_memory_to_use = 512L << 20;
@@ -138,8 +144,10 @@ QImage DecodeScaled(const uint8_t* data, size_t size, J_COLOR_SPACE space, int32
     QImage image(side, side, QImage::Format_RGB32);
     if (image.isNull()) throw PictureError("Not enough memory for the picture");
     ErrorManager e;
-    if (!DecodeGuarded(data, size, space, side, image.bits(), size_t(image.bytesPerLine()), &e))
+    if (!DecodeGuarded(data, size, space, side, image.bits(), size_t(image.bytesPerLine()), &e)) {
+        if (e.overLimit) throw PictureLimitError(e.message);
         throw PictureError(e.message);
+    }
     return image;
 }
 

@@ -61,6 +61,11 @@ class PictureError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+// A picture the decoder could read but refuses: too many pixels or too many scans.
+class PictureLimitError : public PictureError {
+public:
+    using PictureError::PictureError;
+};
 
 // Decodes the JPEG twice, in colour and in grey, each stretched to the square without
 // smoothing. A picture that ends early ("Premature end of JPEG file") fails like one
