@@ -1,6 +1,7 @@
 #include "game/board.h"
 
 #include <cstdlib>
+#include <limits>
 #include <utility>
 
 #include "common/random.h"
@@ -29,7 +30,9 @@ bool Board::TryMoveCell(int index) {
     for (const auto& n : neighbours) {
         if (n[0] < 0 || n[0] > BoardCols - 1 || n[1] < 0 || n[1] > BoardRows - 1) continue;
         if (TileGrid[n[0]][n[1]] != EmptyMarker()) continue;
-        ++MoveCount;
+        // A restored game may bring any count a saved record can hold; the counter
+        // stops at the largest one rather than overflow (no game gets near it in play).
+        if (MoveCount < std::numeric_limits<int32_t>::max()) ++MoveCount;
         Sliding = true;
         SlideTo = CellIndex(n[0], n[1]);
         SlideFrom = index;

@@ -47,7 +47,15 @@ bool TForm1::LoadGamepack(const std::string& fileName, int level) {
 
     const Layout layout = ComputeLayout(Panel1->width(), Panel1->height());
     renderer.Resize(layout.W, layout.H);
-    LevelPicture picture = PreparePicture(data.picture.data(), data.picture.size, layout.BoardSize);
+    LevelPicture picture;
+    try {
+        picture = PreparePicture(data.picture.data(), data.picture.size, layout.BoardSize);
+    } catch (const PictureError& e) {
+        // libjpeg's message alone does not say which file the player should look at.
+        throw PictureError("The picture of level " + std::to_string(level + 1) + " of the gamepack '" +
+                           (result ? fileName : std::string(kDefaultGamepack)) +
+                           "' cannot be shown: " + e.what());
+    }
     PreviewPicture = picture.Preview;
 
     MusicEngine->LoadSong(data.song.data(), data.song.size);

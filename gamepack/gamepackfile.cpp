@@ -4,6 +4,12 @@
 #include <cstring>
 #include <limits>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // 64-bit positioning, so that an offset from a damaged header can never wrap.
@@ -27,14 +33,54 @@ std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 std::string Level(int level) { return "level " + std::to_string(level + 1); }
 
-}  // namespace
-
-GamepackFile GamepackFile::Open(const std::string& path) {
+// Opens only a regular file. A FIFO, a device or a socket named like a gamepack would
+// block the game in open() or read() (on the user-interface thread) or never end, so the
+// name is opened without blocking, looked at, and refused unless it is a regular file;
+// the file is then read normally.
+std::FILE* OpenRegularFile(const std::string& path) {
+#ifdef _WIN32
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         throw GamepackOpenError("Can't open the gamepack " + Quoted(path) + ": " +
                                 std::strerror(errno));
-    GamepackFile file(path, f);
+    return f;
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw GamepackOpenError("Can't open the gamepack " + Quoted(path) + ": " +
+                                std::strerror(errno));
+    std::string why;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        why = std::strerror(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        why = "it is a folder";
+    } else if (!S_ISREG(st.st_mode)) {
+        why = "it is not a regular file";
+    } else {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) why = std::strerror(errno);
+    }
+    if (!why.empty()) {
+        ::close(fd);
+        throw GamepackOpenError("Can't open the gamepack " + Quoted(path) + ": " + why);
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        const int error = errno;
+        ::close(fd);
+        throw GamepackOpenError("Can't open the gamepack " + Quoted(path) + ": " +
+                                std::strerror(error));
+    }
+    return f;
+#endif
+}
+
+}  // namespace
+
+GamepackFile GamepackFile::Open(const std::string& path) {
+    GamepackFile file(path, OpenRegularFile(path));
+    std::FILE* f = file.file_.get();
 
     // Something that opens but cannot be read as a file (a folder, on some systems) is
     // refused by the system just like a missing file.

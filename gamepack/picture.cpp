@@ -1,5 +1,6 @@
 #include "gamepack/picture.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -10,8 +11,6 @@
 
 namespace {
 
-constexpr uint64_t kMaxPicturePixels = 40u << 20;
-
 // libjpeg reports a fatal error by calling error_exit, which must not return. It
 // longjmps back to the frame that armed setjmp; that frame holds no C++ object with a
 // destructor, and the exception is thrown only after setjmp has returned.
@@ -20,6 +19,8 @@ struct ErrorManager {
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     int rowsDone;  // every scanline is out: a missing end marker no longer matters
+    int overLimit; // refused for its size or its scans, not for damage
+    jpeg_progress_mgr progress;
 };
 
 void OnError(j_common_ptr cinfo) {
@@ -37,6 +38,21 @@ void OnMessage(j_common_ptr cinfo, int level) {
 
 void Quiet(j_common_ptr) {}
 
+// Called by libjpeg as it reads the file, at least once per scan: a picture with more
+// scans than its size allows is refused before its next scan is decoded.
+void OnProgress(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    const int allowed = AllowedPictureScans(d->image_width, d->image_height);
+    if (d->input_scan_number <= allowed) return;
+    auto* e = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::snprintf(e->message, sizeof e->message,
+                  "Picture has too many scans (more than %d for %u x %u pixels)", allowed,
+                  unsigned(d->image_width), unsigned(d->image_height));
+    e->overLimit = 1;
+    std::longjmp(e->jump, 1);
+}
+
 void InitErrors(ErrorManager* e) {
     jpeg_std_error(&e->pub);
     e->pub.error_exit = OnError;
@@ -44,6 +60,7 @@ void InitErrors(ErrorManager* e) {
     e->pub.output_message = Quiet;
     e->message[0] = 0;
     e->rowsDone = 0;
+    e->overLimit = 0;
 }
 
 // Target pixel (x, y) of the side x side square takes source pixel
@@ -55,8 +72,11 @@ void DecodeRows(j_decompress_ptr cinfo, ErrorManager* e, J_COLOR_SPACE space, in
     // A damaged or hostile header could ask for gigabytes (progressive pictures keep all
     // coefficients in memory); no level picture comes near this.
     if (uint64_t(cinfo->image_width) * cinfo->image_height > kMaxPicturePixels) {
-        std::snprintf(e->message, sizeof e->message, "Picture too large (%u x %u pixels)",
-                      unsigned(cinfo->image_width), unsigned(cinfo->image_height));
+        std::snprintf(e->message, sizeof e->message,
+                      "Picture too large (%u x %u pixels; at most %llu are decoded)",
+                      unsigned(cinfo->image_width), unsigned(cinfo->image_height),
+                      static_cast<unsigned long long>(kMaxPicturePixels));
+        e->overLimit = 1;
         std::longjmp(e->jump, 1);
     }
     cinfo->mem->max_memory_to_use = 512L << 20;
@@ -112,6 +132,8 @@ bool DecodeGuarded(const uint8_t* data, size_t size, J_COLOR_SPACE space, int32_
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    e->progress.progress_monitor = OnProgress;
+    cinfo.progress = &e->progress;
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     DecodeRows(&cinfo, e, space, side, out, bytesPerLine);
     jpeg_destroy_decompress(&cinfo);
@@ -122,8 +144,10 @@ QImage DecodeScaled(const uint8_t* data, size_t size, J_COLOR_SPACE space, int32
     QImage image(side, side, QImage::Format_RGB32);
     if (image.isNull()) throw PictureError("Not enough memory for the picture");
     ErrorManager e;
-    if (!DecodeGuarded(data, size, space, side, image.bits(), size_t(image.bytesPerLine()), &e))
+    if (!DecodeGuarded(data, size, space, side, image.bits(), size_t(image.bytesPerLine()), &e)) {
+        if (e.overLimit) throw PictureLimitError(e.message);
         throw PictureError(e.message);
+    }
     return image;
 }
 
@@ -161,6 +185,12 @@ bool EncodeGuarded(const uint8_t* pixels, int width, int height, size_t bytesPer
 }
 
 }  // namespace
+
+int AllowedPictureScans(uint32_t width, uint32_t height) {
+    const uint64_t pixels = uint64_t(width) * height;
+    const uint64_t byBudget = pixels ? kMaxPictureScanPixels / pixels : kMaxPictureScans;
+    return int(std::max<uint64_t>(1, std::min<uint64_t>(kMaxPictureScans, byBudget)));
+}
 
 BoardLayout LayoutBoard(int32_t width, int32_t height) {
     BoardLayout l;

@@ -37,6 +37,20 @@ BoardLayout LayoutBoard(int32_t width, int32_t height);
 // The largest size not above boardSize that n cells divide evenly.
 int32_t FitBoardSize(int32_t boardSize, int32_t n);
 
+// The largest picture decoded, in pixels (8192 x 5120; width x height as the JPEG says).
+constexpr uint64_t kMaxPicturePixels = 40u << 20;
+// The most scans a picture may have. Encoders write one scan for a baseline picture and
+// about ten for a progressive one (libjpeg's standard progression: 10 in colour, 6 in
+// grey), but a scan can be repeated without end, and each one makes the decoder walk the
+// whole picture again: 300 scans in a 20 KB file kept a level load busy for 21 seconds.
+// So the scans are bounded twice: by count, and by count x pixels, which is what the
+// time of a decode follows; the budget lets the largest picture have libjpeg's 10 scans.
+constexpr int kMaxPictureScans = 100;
+constexpr uint64_t kMaxPictureScanPixels = 10 * kMaxPicturePixels;
+
+// How many scans a picture of width x height pixels may have (at least 1).
+int AllowedPictureScans(uint32_t width, uint32_t height);
+
 struct LevelPicture {
     QImage Colour;   // boardSize x boardSize, RGB32; the tiles are cut from it
     QImage Preview;  // boardSize x boardSize, RGB32 grey (libjpeg's luminance)
@@ -46,6 +60,11 @@ struct LevelPicture {
 class PictureError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+// A picture the decoder could read but refuses: too many pixels or too many scans.
+class PictureLimitError : public PictureError {
+public:
+    using PictureError::PictureError;
 };
 
 // Decodes the JPEG twice, in colour and in grey, each stretched to the square without

@@ -35,17 +35,33 @@ void CYmEngine::SetVolume(int volume) {
     chip_.BuildVolumeTables(volume_);
 }
 
-bool CYmEngine::LoadSong(const uint8_t* packed, size_t size) {
+void CYmEngine::Unload() {
     Stop();
     song_.Clear();
     frames_ = SongFrames();
     loaded_ = false;
     sequencer_.SetSong(nullptr, nullptr);
     songData_.clear();
+}
 
-    if (!packed || !decruncher_.Decrunch(packed, size)) return false;
+bool CYmEngine::LoadSong(const uint8_t* packed, size_t size) {
+    Unload();
+    if (!packed || ClaimedUnpackedSize(packed, size) > kMaxSongBytes ||
+        !decruncher_.Decrunch(packed, size))
+        return false;
     songData_.assign(decruncher_.Output(), decruncher_.Output() + decruncher_.OutputSize());
     decruncher_.Release();
+    return ParsePlainSong();
+}
+
+bool CYmEngine::LoadPlainSong(const uint8_t* data, size_t size) {
+    Unload();
+    if ((!data && size) || size > kMaxSongBytes) return false;
+    if (size) songData_.assign(data, data + size);
+    return ParsePlainSong();
+}
+
+bool CYmEngine::ParsePlainSong() {
     ParseSong(songData_, song_, frames_);
     if (frames_.Kind != SongKind::Unknown) {
         // Every song plays at the same clock, whatever its header says.

@@ -47,7 +47,12 @@ public:
 
     // Stops playback, unpacks and parses the song. True when the song was unpacked; the
     // song may still be unplayable (unknown kind, no frames), see Playable().
+    // A packed song whose header claims more than kMaxSongBytes unpacked is refused
+    // before anything is unpacked.
     bool LoadSong(const uint8_t* packed, size_t size);
+    // The same for a song that is already unpacked (the steps after unpacking); false,
+    // with no song loaded, above kMaxSongBytes.
+    bool LoadPlainSong(const uint8_t* data, size_t size);
 
     // Starts the loaded song from its first frame. Does nothing without a playable song,
     // without a device or while playing. Throws WaveOutError when the device fails.
@@ -89,6 +94,8 @@ private:
     static void DoneCallback(uint32_t message, waveout::Header* header, void* instance);
     void OnBufferDone(waveout::Header* header);
     uint32_t Render(int which);
+    void Unload();           // stops playback and forgets the song
+    bool ParsePlainSong();   // songData_ holds the unpacked song
     void RetireLocked(int which);
     std::string ErrorText(waveout::Result code) const;
     // Undoes a failed start (returns a queued buffer, unprepares, closes) and throws the

@@ -16,6 +16,12 @@ const char* SongKindName(SongKind kind) {
     }
 }
 
+uint32_t ClaimedUnpackedSize(const uint8_t* packed, size_t size) {
+    if (!packed || size < 15) return 0;
+    return uint32_t(packed[11]) | uint32_t(packed[12]) << 8 | uint32_t(packed[13]) << 16 |
+           uint32_t(packed[14]) << 24;
+}
+
 uint8_t DrumLevel(unsigned v) {
     const double t = std::nearbyint(double(v & 0xFF) / 255.0 * 65535.0);
     unsigned j = 1;

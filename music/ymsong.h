@@ -7,6 +7,18 @@
 #include <string>
 #include <vector>
 
+// The most an unpacked song may hold. The formats themselves set no limit (a YM5/YM6
+// frame count is 32 bits), so this is a generous bound rather than a derived one: 8 MiB
+// holds 524,288 frames of 16 registers, close to three hours at 50 frames a second,
+// where real songs are 10 to 300 KiB. It keeps a tiny hostile archive (LH5 can expand a
+// few dozen bytes to megabytes) from making every level load allocate and decode that
+// much on the user-interface thread.
+constexpr uint32_t kMaxSongBytes = 8u << 20;
+
+// The unpacked size a packed song's LHA header claims (bytes 11..14), or 0 when the
+// header is too short to say.
+uint32_t ClaimedUnpackedSize(const uint8_t* packed, size_t size);
+
 enum class SongKind : uint8_t { Ym2or3 = 0, Ym3b = 1, Ym5 = 2, Ym6 = 3, Unknown = 4 };
 
 const char* SongKindName(SongKind kind);

@@ -14,6 +14,7 @@
 
 #include "gamepack/gamepackfile.h"
 #include "gamepack/picture.h"
+#include "tests/gamepack/testutil.h"
 
 namespace {
 
@@ -92,5 +93,26 @@ void CutTilesOnly(benchmark::State& state) {
     }
 }
 BENCHMARK(CutTilesOnly)->Unit(benchmark::kMicrosecond);
+
+// The most a hostile picture can cost one level load: the largest picture decoded
+// (8192 x 5120, kMaxPicturePixels) in progressive form with the most scans it may have
+// (10), decoded twice as a load does; and the same with 300 scans, refused once they run
+// over. The target is a few seconds at most: such a picture is absurd in a gamepack, but
+// a load must end.
+void WorstPicture(benchmark::State& state) {
+    const int scans = int(state.range(0));
+    const std::vector<uint8_t> jpeg = testutil::ProgressiveJpeg(Photo(8192, 5120), scans - 10);
+    const BoardLayout layout = LayoutBoard(kZoomedWidth, kZoomedHeight);
+    for (auto _ : state) {
+        try {
+            LevelPicture picture = PreparePicture(jpeg.data(), jpeg.size(), layout.BoardSize);
+            benchmark::DoNotOptimize(picture.Colour.constBits());
+        } catch (const PictureError&) {
+        }
+    }
+    state.counters["jpeg_kB"] = double(jpeg.size()) / 1024.0;
+}
+BENCHMARK(WorstPicture)->ArgName("scans")->Arg(10)->Arg(300)
+    ->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace

@@ -101,12 +101,42 @@ void RenderSong(benchmark::State& state, const std::vector<uint8_t>& song) {
         benchmark::Counter(double(values) / 2.0 / 44100.0, benchmark::Counter::kIsRate);
 }
 
+// The most effect work a song can ask for: both timers at their fastest (prescaler 4,
+// count 1: an event every 0.4 chip ticks, 12 500 per frame each) in every frame, with
+// the effect types given. A hostile song can do no more than this per buffer; realtime_x
+// must stay far above 1 so that it cannot starve the audio thread (a buffer holds 370 ms).
+std::vector<uint8_t> SongFastestTimers(EffectType type1, EffectType type2) {
+    songwriter::Ym56 s;
+    s.drums = {std::vector<uint8_t>(60000, 0x80)};
+    for (int i = 0; i < 100; ++i) {
+        Frame16 f = songwriter::Silent16();
+        f[7] = 0x38;
+        f[8] = 15;
+        f[9] = 0x10;
+        f[11] = 1;
+        songwriter::SetEffect1(f, 1, type1, 1, 1);
+        songwriter::SetEffect2(f, 2, type2, 1, 1);
+        s.frames.push_back(f);
+    }
+    return s.Build();
+}
+
 void BM_Render14Register(benchmark::State& state) { RenderSong(state, Song14()); }
+void BM_RenderYm6FastestTimers(benchmark::State& state) {
+    RenderSong(state, SongFastestTimers(EffectType(state.range(0)), EffectType(state.range(1))));
+}
 void BM_RenderYm6Effects(benchmark::State& state) { RenderSong(state, SongYm6(false)); }
 void BM_RenderYm6DenseEffects(benchmark::State& state) { RenderSong(state, SongYm6(true)); }
 
 BENCHMARK(BM_Render14Register)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderYm6Effects)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderYm6DenseEffects)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderYm6FastestTimers)
+    ->ArgNames({"type1", "type2"})
+    ->Args({kSidVoice, kSidVoice})
+    ->Args({kSinusSid, kDigiDrum})
+    ->Args({kSyncBuzzer, kSyncBuzzer})
+    ->Args({kSinusSid, kSyncBuzzer})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

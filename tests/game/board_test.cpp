@@ -167,6 +167,11 @@ TEST(Board, OnlyMovesThatStartAreCounted) {
     EXPECT_EQ(b.MoveCount, 0);
     EXPECT_TRUE(b.TryMoveCell(b.CellIndex(3, 2)));
     EXPECT_EQ(b.MoveCount, 1);
+    // A restored count at the largest 32-bit value stays there: the move still happens.
+    b.ClearSlide();
+    b.MoveCount = INT32_MAX;
+    EXPECT_TRUE(b.TryMoveCell(b.CellIndex(3, 2)));
+    EXPECT_EQ(b.MoveCount, INT32_MAX);
 }
 
 TEST(Board, EachArrowMovesTheTileOnItsSideOfTheGapAndNothingAtTheEdge) {

@@ -3,6 +3,13 @@
 
 #include <QDir>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
 #include "gamepack/gamepackfile.h"
 #include "testutil.h"
 
@@ -100,6 +107,31 @@ TEST_F(GamepackFileTest, MissingFileIsAnOpenError) {
 TEST_F(GamepackFileTest, FolderIsAnOpenErrorToo) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.spx"));
     EXPECT_THROW(GamepackFile::Open(Path("folder.spx")), GamepackOpenError);
+}
+
+// A FIFO would block open() until something writes to it; it is refused at once as a
+// name that cannot be opened (so the game falls back to default.spx).
+TEST_F(GamepackFileTest, FifoIsRefusedWithoutBlocking) {
+    const std::string path = Path("pipe.spx");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    auto opened = std::async(std::launch::async, [&]() -> std::string {
+        try {
+            GamepackFile::Open(path);
+            return "opened";
+        } catch (const GamepackOpenError& e) {
+            return e.what();
+        } catch (const GamepackError& e) {
+            return std::string("wrong error: ") + e.what();
+        }
+    });
+    if (opened.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Blocked: a writer lets the open return so the test can end.
+        const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) close(writer);
+        ADD_FAILURE() << "opening a FIFO blocked";
+    }
+    const std::string message = opened.get();
+    EXPECT_NE(message.find("'" + path + "': it is not a regular file"), std::string::npos) << message;
 }
 
 TEST_F(GamepackFileTest, AThousandByteFileFailsTheHeaderReadNotTheOpen) {

@@ -6,6 +6,10 @@
 #include <QImageReader>
 #include <QProcess>
 
+#include <algorithm>
+#include <cstring>
+
+#include "music/ymsong.h"
 #include "tests/music/songwriter.h"
 #include "tools/lh5/lh5pack.h"
 #include "tools/pack/folderpack.h"
@@ -178,6 +182,39 @@ TEST_F(PackTool, RefusesBadManifestLines) {
     } catch (const PackError& e) {
         EXPECT_NE(std::string(e.what()).find(":2: not valid UTF-8"), std::string::npos) << e.what();
     }
+    // A manifest saved as Windows-1252: "Caf\xE9" ends a line in what UTF-8 reads as the
+    // start of a three-byte character; it must not be dropped silently.
+    for (const char* end : {"\n", "\r\n", ""}) {
+        const std::string text = std::string("difficulty: Easy\nsize: 4\nlevel: Caf\xE9") + end;
+        WriteFile(Path("cafe.txt"), std::vector<uint8_t>(text.begin(), text.end()));
+        try {
+            BuildFromManifest(dir.filePath("cafe.txt"));
+            FAIL() << "built with the line cut";
+        } catch (const PackError& e) {
+            EXPECT_NE(std::string(e.what()).find("cafe.txt:3: not valid UTF-8"), std::string::npos) << e.what();
+        }
+    }
+}
+
+// A small PNG whose header claims width x height pixels (its data is for 16 x 16).
+std::vector<uint8_t> PngClaiming(uint32_t width, uint32_t height) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    BlockPicture(2, 8).save(&buffer, "PNG");
+    std::vector<uint8_t> b(png.begin(), png.end());
+    for (int i = 0; i < 4; ++i) {
+        b[size_t(16 + i)] = uint8_t(width >> (24 - 8 * i));
+        b[size_t(20 + i)] = uint8_t(height >> (24 - 8 * i));
+    }
+    uint32_t crc = 0xFFFFFFFFu;   // CRC-32 of the IHDR chunk's type and data
+    for (size_t i = 12; i < 29; ++i) {
+        crc ^= b[i];
+        for (int k = 0; k < 8; ++k) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    crc = ~crc;
+    for (int i = 0; i < 4; ++i) b[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
+    return b;
 }
 
 TEST_F(PackTool, RefusesSongsAndPicturesTheGameCannotUse) {
@@ -204,6 +241,32 @@ TEST_F(PackTool, RefusesSongsAndPicturesTheGameCannotUse) {
     WriteFile(Path("text.png"), {'n', 'o', 't', ' ', 'p', 'n', 'g'});
     r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: text.png\n");
     EXPECT_NE(r.find(":4: picture 'text.png' is not a picture"), std::string::npos) << r;
+
+    // Over the game's pixel limit, whatever the format, with the numbers that decide it.
+    std::vector<uint8_t> huge = EncodeJpeg(BlockPicture(2, 8), 90);
+    const uint8_t sof[] = {0xFF, 0xC0};
+    auto at = std::search(huge.begin(), huge.end(), std::begin(sof), std::end(sof));
+    ASSERT_NE(at, huge.end());
+    at[5] = 5121 >> 8, at[6] = 5121 & 255, at[7] = 8192 >> 8, at[8] = 0;
+    WriteFile(Path("huge.jpg"), huge);
+    r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: huge.jpg\n");
+    EXPECT_NE(r.find(":4: picture 'huge.jpg' is refused by the game: Picture too large (8192 x 5121 pixels; "
+                     "at most 41943040 are decoded)"), std::string::npos) << r;
+    WriteFile(Path("huge.png"), PngClaiming(8192, 5121));
+    r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: huge.png\n");
+    EXPECT_NE(r.find(":4: picture 'huge.png' is refused by the game: it has 8192 x 5121 pixels; "
+                     "at most 41943040 are decoded"), std::string::npos) << r;
+    // At the limit the size is no reason to refuse: what fails is the missing data.
+    WriteFile(Path("huge.png"), PngClaiming(8192, 5120));
+    r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: huge.png\n");
+    EXPECT_NE(r.find(":4: picture 'huge.png' cannot be read"), std::string::npos) << r;
+
+    std::vector<uint8_t> longSong(kMaxSongBytes + 1, 0);
+    std::memcpy(longSong.data(), "YM3!", 4);
+    WriteFile(Path("long.ym"), longSong);
+    r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: a.jpg\nsong: long.ym\n");
+    EXPECT_NE(r.find(":5: song 'long.ym' is 8388609 bytes unpacked; the game plays songs of at most 8388608 bytes"),
+              std::string::npos) << r;
 }
 
 TEST_F(PackTool, InfoMarksADamagedHeader) {
@@ -219,6 +282,23 @@ TEST_F(PackTool, InfoMarksADamagedHeader) {
     EXPECT_TRUE(damaged);
     EXPECT_NE(info.find("9 (out of range)"), std::string::npos) << info;
     EXPECT_THROW(ExtractCommand(out, dir.filePath("ex")), GamepackDamagedError);
+
+    // Every value outside its table or range is marked, not only the first.
+    h.SizeIndex = 1;
+    h.LevelCount = 12;
+    h.SongCount = -1;
+    h.PictureSizes[1] = -5;
+    h.SongSizes[0] = -7;
+    PutHeader(bytes, h);
+    WriteFile(out.toStdString(), bytes);
+    info = InfoText(out, &damaged);
+    EXPECT_TRUE(damaged);
+    for (const char* marked : {"levels:       12 (out of range)", "song chunks:  -1 (out of range)",
+                               "-5 bytes at offset", "-7 bytes (out of range)", "damaged:      its level count is 12"}) {
+        EXPECT_NE(info.find(marked), std::string::npos) << marked << "\n" << info;
+    }
+    EXPECT_NE(info.find("-5 bytes at offset " + std::to_string(PictureOffset(h, 1)) + " (out of range)"),
+              std::string::npos) << info;
 }
 
 // The command itself: exit codes and one-line messages on stderr.

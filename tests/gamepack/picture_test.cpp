@@ -171,13 +171,55 @@ TEST(PreparePicture, HugeDimensionsAreRefusedBeforeDecoding) {
     auto sof = std::search(jpeg.begin(), jpeg.end(), std::begin(marker), std::end(marker));
     ASSERT_NE(sof, jpeg.end());
     // Height and width follow the marker, its length and the precision byte.
-    sof[5] = 0xEA, sof[6] = 0x60, sof[7] = 0xEA, sof[8] = 0x60;  // 60000 x 60000
-    try {
-        PreparePicture(jpeg.data(), jpeg.size(), 245);
-        FAIL() << "a 60000 x 60000 picture was decoded";
-    } catch (const PictureError& e) {
-        EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+    auto claim = [&](int width, int height) {
+        std::vector<uint8_t> bad = jpeg;
+        auto at = bad.begin() + (sof - jpeg.begin());
+        at[5] = uint8_t(height >> 8), at[6] = uint8_t(height), at[7] = uint8_t(width >> 8), at[8] = uint8_t(width);
+        try {
+            PreparePicture(bad.data(), bad.size(), 245);
+            return std::string("decoded");
+        } catch (const PictureLimitError& e) {
+            return std::string(e.what());
+        } catch (const PictureError& e) {
+            return "damaged: " + std::string(e.what());
+        }
+    };
+    // libjpeg itself stops at 65500 pixels a side; below that the pixel count decides.
+    EXPECT_EQ(claim(65535, 65535), "damaged: Maximum supported image dimension is 65500 pixels");
+    EXPECT_EQ(claim(65500, 65500), "Picture too large (65500 x 65500 pixels; at most 41943040 are decoded)");
+    EXPECT_EQ(claim(8192, 5121), "Picture too large (8192 x 5121 pixels; at most 41943040 are decoded)");
+    // The largest picture allowed is decoded (its data, made for 256 x 256, runs out
+    // into a marker, which libjpeg fills with grey).
+    EXPECT_EQ(claim(8192, 5120), "decoded");
+    static_assert(kMaxPicturePixels == 8192u * 5120u);
+}
+
+TEST(PreparePicture, ProgressivePictureWithHundredsOfScansIsRefused) {
+    const QImage picture = BlockPicture(4, 64);
+    // libjpeg's own progression (10 scans) and a few repeated scans more are pictures.
+    for (int extra : {0, kMaxPictureScans - 10}) {
+        const std::vector<uint8_t> jpeg = ProgressiveJpeg(picture, extra);
+        LevelPicture p = PreparePicture(jpeg.data(), jpeg.size(), 64);
+        EXPECT_TRUE(Near(p.Colour.pixel(5, 5), BlockColour(0, 0))) << extra;
     }
+    const std::vector<uint8_t> hostile = ProgressiveJpeg(picture, 300);
+    try {
+        PreparePicture(hostile.data(), hostile.size(), 245);
+        FAIL() << "a picture of 310 scans was decoded";
+    } catch (const PictureLimitError& e) {
+        EXPECT_EQ(std::string(e.what()), "Picture has too many scans (more than 100 for 256 x 256 pixels)");
+    }
+    const std::vector<uint8_t> justOver = ProgressiveJpeg(picture, kMaxPictureScans - 9);
+    EXPECT_THROW(PreparePicture(justOver.data(), justOver.size(), 64), PictureLimitError);
+}
+
+TEST(PreparePicture, LargePicturesMayHaveFewerScans) {
+    EXPECT_EQ(AllowedPictureScans(256, 256), kMaxPictureScans);
+    EXPECT_EQ(AllowedPictureScans(2048, 2048), 100);
+    EXPECT_EQ(AllowedPictureScans(4096, 2048), 50);
+    EXPECT_EQ(AllowedPictureScans(4096, 2049), 49);
+    EXPECT_EQ(AllowedPictureScans(8192, 5120), 10);   // libjpeg's standard progression fits
+    EXPECT_EQ(AllowedPictureScans(65500, 65500), 1);
 }
 
 TEST(PreparePicture, DamagedDataInsideAPictureNeverCrashes) {

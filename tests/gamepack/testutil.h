@@ -8,9 +8,13 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <jpeglib.h>
 
 #include "gamepack/gamepackfile.h"
 #include "gamepack/picture.h"
@@ -61,6 +65,43 @@ inline std::vector<uint8_t> TinyYm3(int frames) {
     for (int reg = 0; reg < 14; ++reg)
         for (int f = 0; f < frames; ++f) song.push_back(uint8_t(reg == 7 ? 0x38 : (reg * 17 + f) & 0x0F));
     return song;
+}
+
+// A progressive JPEG of the picture (libjpeg's standard progression: 10 scans in colour),
+// with its last scan repeated `extraScans` more times: what a hostile file does to make
+// every decode walk the whole picture hundreds of times. libjpeg only warns about it.
+inline std::vector<uint8_t> ProgressiveJpeg(const QImage& picture, int extraScans = 0) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);   // a failure here is a broken test: libjpeg exits
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(rgb.width());
+    cinfo.image_height = JDIMENSION(rgb.height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> jpeg(buffer, buffer + size);
+    std::free(buffer);
+
+    // The last scan runs from its SOS marker to the EOI marker at the end.
+    size_t sos = 0;
+    for (size_t i = 2; i + 1 < jpeg.size() - 2; ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) sos = i;
+    const std::vector<uint8_t> scan(jpeg.begin() + std::ptrdiff_t(sos), jpeg.end() - 2);
+    for (int k = 0; k < extraScans; ++k) jpeg.insert(jpeg.end() - 2, scan.begin(), scan.end());
+    return jpeg;
 }
 
 // The unscrambled header of a gamepack file image, and the way back.

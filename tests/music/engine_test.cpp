@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "music/ymplayer.h"
@@ -86,6 +87,52 @@ TEST(EngineLoad, FailedLoadLeavesNoSongAndUnknownKindDoesNotPlay) {
     EXPECT_EQ(device.opens, 0);
     engine.ResetForPass();
     EXPECT_EQ(engine.FillBuffer(0), 0u);
+}
+
+// A few dozen bytes that unpack to `claimed` bytes: blocks whose three codes are all
+// one-symbol codes of zero bits (a 256-byte match at distance 1), so every block of 52
+// bits yields 65 535 matches, 16 MiB, without reading another bit.
+std::vector<uint8_t> LH5Bomb(uint32_t claimed, int blocks) {
+    std::vector<uint8_t> bits;
+    auto put = [&](uint32_t value, int count) {
+        for (int i = count - 1; i >= 0; --i) bits.push_back(uint8_t(value >> i & 1));
+    };
+    for (int b = 0; b < blocks; ++b) {
+        put(0xFFFF, 16);          // symbols in the block
+        put(0, 5), put(0, 5);     // code-length code: none sent, one symbol
+        put(0, 9), put(509, 9);   // literal/length: the 256-byte match only
+        put(0, 4), put(0, 4);     // position: distance 1 only
+    }
+    std::vector<uint8_t> data((bits.size() + 7) / 8, 0);
+    for (size_t i = 0; i < bits.size(); ++i) data[i / 8] |= uint8_t(bits[i] << (7 - i % 8));
+    std::vector<uint8_t> archive = lh5::PackArchive({}, "bomb.ym");
+    archive.resize(size_t(archive[0]) + 2);   // the header alone
+    for (int i = 0; i < 4; ++i) {
+        archive[size_t(7 + i)] = uint8_t(data.size() >> (8 * i));
+        archive[size_t(11 + i)] = uint8_t(claimed >> (8 * i));
+    }
+    archive.insert(archive.end(), data.begin(), data.end());
+    return archive;
+}
+
+TEST(EngineLoad, APackedSongMayNotClaimMoreThanASongCanUse) {
+    CYmEngine engine;
+    const auto largest = LH5Bomb(kMaxSongBytes, 1);
+    ASSERT_LT(largest.size(), 60u);
+    EXPECT_TRUE(engine.LoadSong(largest.data(), largest.size()));
+    EXPECT_TRUE(engine.Loaded());
+    const auto tooLarge = LH5Bomb(kMaxSongBytes + 1, 1);
+    EXPECT_FALSE(engine.LoadSong(tooLarge.data(), tooLarge.size()));
+    EXPECT_FALSE(engine.Loaded());
+    const auto full = LH5Bomb(64u << 20, 4);   // what a 54-byte archive could claim
+    EXPECT_FALSE(engine.LoadSong(full.data(), full.size()));
+
+    std::vector<uint8_t> plain(kMaxSongBytes + 1, 0);
+    std::memcpy(plain.data(), "YM3!", 4);
+    EXPECT_FALSE(engine.LoadPlainSong(plain.data(), plain.size()));
+    EXPECT_FALSE(engine.Loaded());
+    EXPECT_TRUE(engine.LoadPlainSong(plain.data(), plain.size() - 1));
+    EXPECT_EQ(engine.Frames().FrameCount, (kMaxSongBytes - 4) / 14);
 }
 
 TEST(EngineLoad, HeaderClockAndRateDoNotChangeSpeedOrPitch) {

@@ -161,11 +161,14 @@ TEST(SongDrums, FourBitSamplesStayAsStored) {
 TEST(SongBounds, FrameCountPastTheEndIsCutToTheFramesPresent) {
     songwriter::Ym56 s;
     s.frames.assign(3, songwriter::Silent16());
-    s.frameCountField = 1000;
-    Parsed p(s.Build());
-    EXPECT_EQ(p.frames.FrameCount, 3u);
-    EXPECT_EQ(p.song.Length, 3);
-    EXPECT_LE(p.frames.FrameDataOffset + 16 * p.frames.FrameCount, p.data.size());
+    // Up to millions of frames claimed, and the most a 32-bit count can say.
+    for (int64_t claimed : {int64_t(4), int64_t(1000), int64_t(4000000), int64_t(0xFFFFFFFF)}) {
+        s.frameCountField = claimed;
+        Parsed p(s.Build());
+        EXPECT_EQ(p.frames.FrameCount, 3u) << claimed;
+        EXPECT_EQ(p.song.Length, 3);
+        EXPECT_LE(p.frames.FrameDataOffset + 16 * p.frames.FrameCount, p.data.size());
+    }
 }
 
 TEST(SongBounds, DrumsPastTheEndAreShortenedOrDropped) {

@@ -73,9 +73,12 @@ Manifest ParseManifest(const QByteArray& utf8, const QString& source) {
         QByteArray raw = lines[n];
         if (raw.endsWith('\r')) raw.chop(1);
         if (n == 0 && raw.startsWith("\xEF\xBB\xBF")) raw.remove(0, 3);
-        QStringDecoder decode(QStringConverter::Utf8);
+        // Stateless: a line that ends inside a character (a Windows-1252 "Caf\xE9") is an
+        // error, not a character held back for input that never comes.
+        QStringDecoder decode(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
         QString text = decode(raw);
-        if (decode.hasError()) p.Fail(line, "not valid UTF-8");
+        if (decode.hasError())
+            p.Fail(line, "not valid UTF-8 (save the manifest as UTF-8)");
         text = StripComment(text).trimmed();
         if (text.isEmpty()) continue;
         int colon = text.indexOf(':');

@@ -1,9 +1,11 @@
 #include "tools/pack/packtool.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QSaveFile>
 
@@ -66,6 +68,11 @@ std::string Text(const std::string& ansi) { return FromAnsi(ansi).toUtf8().toStd
 std::vector<uint8_t> PrepareSong(const std::vector<uint8_t>& bytes, const QString& name) {
     std::vector<uint8_t> packed;
     const bool plain = !LooksLikeLha(bytes) && IsPlainYm(bytes);
+    const uint64_t unpacked = plain ? bytes.size() : ClaimedUnpackedSize(bytes.data(), bytes.size());
+    if (unpacked > kMaxSongBytes)
+        throw PackError("song " + Quote(name) + " is " + std::to_string(unpacked) +
+                        " bytes unpacked; the game plays songs of at most " +
+                        std::to_string(kMaxSongBytes) + " bytes");
     if (HasMethod(bytes, "-lh5-")) {
         packed = bytes;
     } else if (LooksLikeLha(bytes)) {
@@ -103,15 +110,33 @@ std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const
     if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
         try {
             PreparePicture(bytes.data(), bytes.size(), 16);
+        } catch (const PictureLimitError& e) {
+            throw PackError("picture " + Quote(name) + " is refused by the game: " + e.what());
         } catch (const PictureError& e) {
             throw PackError("picture " + Quote(name) + " cannot be decoded: " + e.what() +
                             " (save it as an RGB or greyscale JPEG, or as PNG)");
         }
         return bytes;
     }
+    // The game's own pixel limit holds for every format. Qt refuses by default to
+    // allocate more than 256 MiB for an image, which a picture under that limit can need
+    // (8 bytes a pixel for 16-bit colour with alpha), so its limit is raised to match.
+    QByteArray data(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    reader.setAllocationLimit(int((kMaxPicturePixels * 8) >> 20) + 16);
+    const QSize claimed = reader.size();
+    if (claimed.isValid() && uint64_t(claimed.width()) * uint64_t(claimed.height()) > kMaxPicturePixels)
+        throw PackError("picture " + Quote(name) + " is refused by the game: it has " +
+                        std::to_string(claimed.width()) + " x " + std::to_string(claimed.height()) +
+                        " pixels; at most " + std::to_string(kMaxPicturePixels) + " are decoded");
     QImage image;
-    if (!image.loadFromData(bytes.data(), int(bytes.size())))
-        throw PackError("picture " + Quote(name) + " is not a picture this tool can read");
+    if (!reader.read(&image)) {
+        if (reader.error() == QImageReader::UnsupportedFormatError)
+            throw PackError("picture " + Quote(name) + " is not a picture this tool can read");
+        throw PackError("picture " + Quote(name) + " cannot be read: " +
+                        reader.errorString().toStdString());
+    }
     if (image.hasAlphaChannel()) {
         QImage flat(image.size(), QImage::Format_RGB32);
         flat.fill(Qt::white);
@@ -212,7 +237,10 @@ std::string InfoText(const QString& path, bool* damaged) {
     }
     out << "\n";
     field("description:") << Text(h.Description) << "\n";
-    field("levels:") << h.LevelCount << "\n";
+    auto counted = [&](const char* name, int32_t v, int lo, int hi) {
+        field(name) << v << (v >= lo && v <= hi ? "\n" : " (out of range)\n");
+    };
+    counted("levels:", h.LevelCount, 1, kMaxLevels);
     auto at = [](const char* const* table, int count, int32_t v) {
         return v >= 0 && v < count ? std::string(table[v]) : std::string();
     };
@@ -227,7 +255,7 @@ std::string InfoText(const QString& path, bool* damaged) {
             : h.TimerIndex > 0 && h.TimerIndex < kTimeLimitCount
                 ? std::to_string(TimeLimits[h.TimerIndex]) + " s"
                 : std::string());
-    field("song chunks:") << h.SongCount << "\n";
+    counted("song chunks:", h.SongCount, 0, kMaxLevels);
 
     std::string fault = ValidateGamepackHeader(h);
     const int shown = h.LevelCount < 0 ? 0 : h.LevelCount > kMaxLevels ? kMaxLevels : h.LevelCount;
@@ -237,7 +265,8 @@ std::string InfoText(const QString& path, bool* damaged) {
         int64_t picAt = PictureOffset(h, i), picSize = h.PictureSizes[size_t(i)];
         out << "  picture:    " << picSize << " bytes at offset " << picAt;
         bool inside = picSize > 0 && picAt <= fileSize && picSize <= fileSize - picAt;
-        out << (inside ? "\n" : " (outside the file)\n");
+        out << (inside ? "\n" : picSize < 0 ? " (out of range)\n" : picSize == 0 ? " (no picture)\n"
+                                                                     : " (outside the file)\n");
         if (inside || !fault.empty()) {
         } else {
             fault = "the picture of level " + std::to_string(i + 1) + " lies outside the file";
@@ -246,6 +275,8 @@ std::string InfoText(const QString& path, bool* damaged) {
         out << "  song:       \"" << Text(h.SongTitles[size_t(i)]) << "\", ";
         if (songSize == 0) {
             out << "no music\n";
+        } else if (songSize < 0) {
+            out << songSize << " bytes (out of range)\n";
         } else if (i >= h.SongCount) {
             out << songSize << " bytes, not stored (past the song chunks)\n";
         } else {

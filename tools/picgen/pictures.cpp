@@ -1635,7 +1635,7 @@ void parrot(QImage& img) {
         const double x = 20 + i * 90;
         p.setPen(ink(4, QColor(20, 70, 30)));
         p.setBrush(QColor(30 + i * 12, 120 + i * 10, 50));
-        p.drawPath(polygon({{x - 30, 512}, {x - 6, 440 - (i % 3) * 12}, {x + 30, 512}}));
+        p.drawPath(polygon({{x - 30, 512}, {x - 6, 440.0 - (i % 3) * 12}, {x + 30, 512}}));
         flower(p, QPointF(x + 10, 470 - (i % 2) * 16), 15, blooms[i]);
     }
     // Branch.
