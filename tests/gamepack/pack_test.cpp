@@ -256,6 +256,11 @@ TEST_F(PackTool, RefusesSongsAndPicturesTheGameCannotUse) {
     r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: huge.png\n");
     EXPECT_NE(r.find(":4: picture 'huge.png' is refused by the game: it has 8192 x 5121 pixels; "
                      "at most 41943040 are decoded"), std::string::npos) << r;
+    // A hostile progressive JPEG is refused before it is scaled down, as the game would.
+    WriteFile(Path("scans.jpg"), ProgressiveJpeg(BlockPicture(3, 200), 300));
+    r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: scans.jpg\n");
+    EXPECT_NE(r.find(":4: picture 'scans.jpg' is refused by the game: Picture has too many scans"),
+              std::string::npos) << r;
     // At the limit the size is no reason to refuse: what fails is the missing data.
     WriteFile(Path("huge.png"), PngClaiming(8192, 5120));
     r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: huge.png\n");

@@ -106,8 +106,18 @@ std::vector<uint8_t> PrepareSong(const std::vector<uint8_t>& bytes, const QStrin
     return packed;
 }
 
-std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const QString& name) {
-    if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
+namespace {
+
+bool IsJpeg(const std::vector<uint8_t>& bytes) {
+    return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
+}
+
+}  // namespace
+
+void CheckPictureFile(const std::vector<uint8_t>& bytes, const QString& name, QImageReader& reader) {
+    // A JPEG goes through the game's own decoder, which refuses what the game would: too
+    // many pixels or scans, damage.
+    if (IsJpeg(bytes)) {
         try {
             PreparePicture(bytes.data(), bytes.size(), 16);
         } catch (const PictureLimitError& e) {
@@ -116,20 +126,25 @@ std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const
             throw PackError("picture " + Quote(name) + " cannot be decoded: " + e.what() +
                             " (save it as an RGB or greyscale JPEG, or as PNG)");
         }
-        return bytes;
+        return;
     }
     // The game's own pixel limit holds for every format. Qt refuses by default to
     // allocate more than 256 MiB for an image, which a picture under that limit can need
     // (8 bytes a pixel for 16-bit colour with alpha), so its limit is raised to match.
-    QByteArray data(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer);
     reader.setAllocationLimit(int((kMaxPicturePixels * 8) >> 20) + 16);
     const QSize claimed = reader.size();
     if (claimed.isValid() && uint64_t(claimed.width()) * uint64_t(claimed.height()) > kMaxPicturePixels)
         throw PackError("picture " + Quote(name) + " is refused by the game: it has " +
                         std::to_string(claimed.width()) + " x " + std::to_string(claimed.height()) +
                         " pixels; at most " + std::to_string(kMaxPicturePixels) + " are decoded");
+}
+
+std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const QString& name) {
+    QByteArray data(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    CheckPictureFile(bytes, name, reader);
+    if (IsJpeg(bytes)) return bytes;
     QImage image;
     if (!reader.read(&image)) {
         if (reader.error() == QImageReader::UnsupportedFormatError)

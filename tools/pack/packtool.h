@@ -2,6 +2,7 @@
 // What marlipan-pack does, as functions the tests call directly. Every refusal is a
 // PackError (manifest.h) with a one-line message.
 
+#include <QImageReader>
 #include <QString>
 
 #include <cstdint>
@@ -16,6 +17,10 @@ std::vector<uint8_t> PrepareSong(const std::vector<uint8_t>& bytes, const QStrin
 // A JPEG is kept as it is once the game's decoder has read it; anything else Qt reads
 // is encoded to JPEG (quality 90), transparency laid over white.
 std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const QString& name);
+// Throws PackError for a picture the game would refuse (a JPEG by the game's own decoder:
+// its pixels, its scans, damage; any other format by its pixels). `reader` reads `bytes`;
+// its allocation limit is raised to what the game's pixel limit needs.
+void CheckPictureFile(const std::vector<uint8_t>& bytes, const QString& name, QImageReader& reader);
 
 // The gamepack the manifest describes, as file bytes. Pictures are fitted to the board
 // (picturefit.h); its advice goes to `notes`, each line naming the manifest line.

@@ -58,6 +58,9 @@ std::vector<uint8_t> FitPictureFile(const std::vector<uint8_t>& bytes, const QSt
     const QSize stored = reader.size();
     // What Qt cannot even measure is refused there, with the reason.
     if (!stored.isValid()) return PreparePictureFile(bytes, name);
+    // What the game refuses is refused before anything is scaled: photos up to its pixel
+    // limit are taken, a damaged or hostile JPEG is not stored as a grey guess.
+    CheckPictureFile(bytes, name, reader);
     const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
     const QSize shown = turned ? stored.transposed() : stored;
     Advise(shown, name, notes);
@@ -73,9 +76,11 @@ std::vector<uint8_t> FitPictureFile(const std::vector<uint8_t>& bytes, const QSt
     // so a 100-megapixel photo needs no more memory than a small one.
     reader.setScaledSize(turned ? fit.transposed() : fit);
     QImage image = reader.read();
-    if (image.isNull())
-        throw PackError("picture " + Quote(name) + " is not a picture this tool can read (" +
-                        reader.errorString().toStdString() + ")");
+    if (image.isNull()) {
+        if (reader.error() == QImageReader::UnsupportedFormatError)
+            throw PackError("picture " + Quote(name) + " is not a picture this tool can read");
+        throw PackError("picture " + Quote(name) + " cannot be read: " + reader.errorString().toStdString());
+    }
     if (image.size() != fit) image = image.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // Stored through the one encoding path (transparency over white, the same quality),
     // handed over losslessly.
