@@ -25,8 +25,9 @@ done
 cmake --build "$build" --target marlipan-ym marlipan-lh5-sample > /dev/null
 build=$(cd "$build" && pwd)   # the runs below happen in a scratch folder
 if [[ -n "$earlier" ]]; then earlier=$(realpath "$earlier"); fi
-ym=$(find "$build" -name marlipan-ym -type f -perm -u+x | head -n 1)
-sample=$(find "$build" -name marlipan-lh5-sample -type f -perm -u+x | head -n 1)
+# The build's own programs, not a copy staged by the package build.
+ym=$build/tools/ym/marlipan-ym
+sample=$build/bench/unpack/marlipan-lh5-sample
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
