@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 #include "game/hiscoretable.h"
 #include "render/particles.h"
@@ -105,6 +106,10 @@ bool FrameRenderer::SamePlayingInputs(const FrameModel& m) {
 }
 
 void FrameRenderer::ClearUncovered(const FrameModel& model, const QImage* tiles, int statusTop) {
+    if (BackBuffer.format() != QImage::Format_RGB32) {  // only a test would give another
+        BackBuffer.fill(Qt::black);
+        return;
+    }
     const QRect all = BackBuffer.rect();
     QRegion black(all);
     if (statusTop > 0) black -= QRect(0, 0, all.width(), statusTop);
@@ -121,12 +126,14 @@ void FrameRenderer::ClearUncovered(const FrameModel& model, const QImage* tiles,
                 const QRect cell = CellRect(b, b.CellIndex(c, r));
                 black -= QRect(cell.topLeft(), QSize(side, side));
             }
-    const QRgb colour = QColor(Qt::black).rgb();
+    // Copied from a row of black, which the library's copy does many pixels at a time.
+    blackRow_.resize(size_t(all.width()), QColor(Qt::black).rgb());
+    uchar* const bits = BackBuffer.bits();  // detached once, not once a row
+    const qsizetype stride = BackBuffer.bytesPerLine();
     for (const QRect& r : black & all)
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            QRgb* line = reinterpret_cast<QRgb*>(BackBuffer.scanLine(y));
-            std::fill(line + r.left(), line + r.right() + 1, colour);
-        }
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memcpy(bits + y * stride + r.left() * qsizetype(sizeof(QRgb)), blackRow_.data(),
+                        size_t(r.width()) * sizeof(QRgb));
 }
 
 void FrameRenderer::DrawBoardOnly(const FrameModel& model) {

@@ -78,4 +78,5 @@ private:
     // Blackens what the Playing frame leaves uncovered: all but the status strip and the
     // cells whose opaque tile is copied over them whole.
     void ClearUncovered(const FrameModel& model, const QImage* tiles, int statusTop);
+    std::vector<QRgb> blackRow_;
 };
