@@ -106,34 +106,52 @@ bool FrameRenderer::SamePlayingInputs(const FrameModel& m) {
 }
 
 void FrameRenderer::ClearUncovered(const FrameModel& model, const QImage* tiles, int statusTop) {
-    if (BackBuffer.format() != QImage::Format_RGB32) {  // only a test would give another
-        BackBuffer.fill(Qt::black);
+    const Board& b = *model.board;
+    const int n = b.BoardCols, ts = b.TileSize, side = ts - 1;
+    if (BackBuffer.format() != QImage::Format_RGB32 || b.BoardRows != n || n < 1 ||
+        n > Board::MaxCells || side < 1 || !tiles) {
+        BackBuffer.fill(Qt::black);  // nothing is known to be covered
         return;
     }
-    const QRect all = BackBuffer.rect();
-    QRegion black(all);
-    if (statusTop > 0) black -= QRect(0, 0, all.width(), statusTop);
-    const Board& b = *model.board;
-    const int n = b.BoardCols, side = b.TileSize - 1;
-    if (tiles && side >= 1 && n >= 1 && n <= Board::MaxCells)
-        for (int c = 0; c < n; ++c)
-            for (int r = 0; r < n; ++r) {
-                const int t = b.TileGrid[c][r];
-                if (t < 0 || t >= model.tileCount) continue;
-                const QImage& tile = tiles[t];
-                // Copied one to one and opaque, the tile hides whatever lay below it.
-                if (tile.size() != QSize(side, side) || tile.hasAlphaChannel()) continue;
-                const QRect cell = CellRect(b, b.CellIndex(c, r));
-                black -= QRect(cell.topLeft(), QSize(side, side));
-            }
+    const int w = BackBuffer.width(), h = BackBuffer.height();
     // Copied from a row of black, which the library's copy does many pixels at a time.
-    blackRow_.resize(size_t(all.width()), QColor(Qt::black).rgb());
+    blackRow_.resize(size_t(w), QColor(Qt::black).rgb());
     uchar* const bits = BackBuffer.bits();  // detached once, not once a row
     const qsizetype stride = BackBuffer.bytesPerLine();
-    for (const QRect& r : black & all)
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            std::memcpy(bits + y * stride + r.left() * qsizetype(sizeof(QRgb)), blackRow_.data(),
-                        size_t(r.width()) * sizeof(QRgb));
+    const auto blacken = [&](int y, int x0, int x1) {  // [x0, x1) of row y
+        x0 = std::max(x0, 0);
+        x1 = std::min(x1, w);
+        if (y < 0 || y >= h || x0 >= x1) return;
+        std::memcpy(bits + y * stride + x0 * qsizetype(sizeof(QRgb)), blackRow_.data(),
+                    size_t(x1 - x0) * sizeof(QRgb));
+    };
+    // The cells, which lie on a regular grid: a cell whose tile is copied one to one and
+    // opaque hides whatever lay below it, all but the one-pixel line at its right and bottom.
+    bool covered[Board::MaxCells][Board::MaxCells] = {};
+    for (int c = 0; c < n; ++c)
+        for (int r = 0; r < n; ++r) {
+            const int t = b.TileGrid[c][r];
+            covered[c][r] = t >= 0 && t < model.tileCount && tiles[t].size() == QSize(side, side) &&
+                            !tiles[t].hasAlphaChannel();
+        }
+    const int left = b.BoardLeft, top = b.BoardTop, right = left + n * ts, bottom = top + n * ts;
+    for (int y = std::max(statusTop, 0); y < h; ++y) {  // the status strip covers the rows above
+        if (y < top || y >= bottom) {
+            blacken(y, 0, w);
+            continue;
+        }
+        const int r = (y - top) / ts;
+        if ((y - top) % ts == side) {
+            blacken(y, 0, w);  // the line below a row of cells
+            continue;
+        }
+        blacken(y, 0, left);
+        for (int c = 0; c < n; ++c) {
+            const int x = left + c * ts;
+            blacken(y, covered[c][r] ? x + side : x, x + ts);
+        }
+        blacken(y, right, w);
+    }
 }
 
 void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
