@@ -30,12 +30,14 @@ PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PaintBox::ShowFrame(const QImage& frame) {
+void PaintBox::ShowFrame(const QImage& frame, uint64_t version) {
     int top = -1, bottom = -1;
     if (shown_.size() != frame.size() || shown_.format() != frame.format()) {
         shown_ = frame.copy();
         top = 0;
         bottom = frame.height() - 1;
+    } else if (version != 0 && version == shownVersion_) {
+        // Nothing to send but what was uncovered meanwhile.
     } else {
         const size_t rowBytes = size_t(frame.bytesPerLine());
         for (int y = 0; y < frame.height(); ++y) {
@@ -45,6 +47,7 @@ void PaintBox::ShowFrame(const QImage& frame) {
             bottom = y;
         }
     }
+    shownVersion_ = version;
     QRegion dirty = black_;
     black_ = QRegion();
     if (top >= 0) dirty += QRect(0, top, width(), bottom - top + 1);
@@ -327,7 +330,7 @@ FrameModel TForm1::Model() {
 
 void TForm1::DrawFrame() {
     renderer.DrawFrame(Model());
-    PaintBox1->ShowFrame(renderer.BackBuffer);
+    PaintBox1->ShowFrame(renderer.BackBuffer, renderer.FrameVersion());
     ++FramesDrawn;
     emit FrameShown();
 }

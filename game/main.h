@@ -32,7 +32,9 @@ public:
     explicit PaintBox(QWidget* parent);
     // Puts the frame on screen at once, in one copy. Only the rows that differ from the
     // frame already there are sent, so a still screen costs no drawing at all.
-    void ShowFrame(const QImage& frame);
+    // version names the frame's pixels (FrameRenderer::FrameVersion), 0 for unknown: a
+    // frame of the version already on screen needs not even the comparison.
+    void ShowFrame(const QImage& frame, uint64_t version = 0);
     // Parts uncovered while no frames are drawn show black until the next frame.
     void Uncover(const QRegion& region);
     const QImage& Shown() const { return shown_; }
@@ -46,6 +48,7 @@ protected:
 
 private:
     QImage shown_;
+    uint64_t shownVersion_ = 0;
     QRegion black_;
 };
 

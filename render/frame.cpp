@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 
 #include "game/hiscoretable.h"
 #include "render/particles.h"
@@ -13,7 +15,16 @@ void FrameRenderer::Resize(int width, int height) {
     ClearBackBuffer();
 }
 
-void FrameRenderer::ClearBackBuffer() { BackBuffer.fill(Qt::black); }
+void FrameRenderer::ClearBackBuffer() {
+    BackBuffer.fill(Qt::black);
+    lastWasPlaying_ = false;
+}
+
+void FrameRenderer::NewVersion() {
+    static std::atomic<uint64_t> versions{0};
+    version_ = ++versions;
+    versionKey_ = BackBuffer.cacheKey();
+}
 
 const QImage* FrameRenderer::BoardTiles(const FrameModel& model) {
     const size_t count = size_t(model.tileCount);
@@ -29,6 +40,8 @@ const QImage* FrameRenderer::BoardTiles(const FrameModel& model) {
             continue;
         }
         QImage shrunk(size - 1, size - 1, BackBuffer.format());
+        // A see-through picture shows the board's black through it, not stale memory.
+        shrunk.fill(Qt::black);
         QPainter painter(&shrunk);
         painter.drawImage(shrunk.rect(), tile);
         boardTiles_[i] = shrunk;
@@ -37,6 +50,18 @@ const QImage* FrameRenderer::BoardTiles(const FrameModel& model) {
 }
 
 namespace {
+bool SameBoard(const Board& a, const Board& b) {
+    // Every field bound, as for the status line below.
+    const auto& [cols, rows, grid, left, top, size, tileSize, sliding, from, to, offsetX, offsetY,
+                 moves] = a;
+    (void)moves;  // not drawn
+    return cols == b.BoardCols && rows == b.BoardRows && left == b.BoardLeft && top == b.BoardTop &&
+           size == b.BoardSize && tileSize == b.TileSize && sliding == b.Sliding &&
+           from == b.SlideFrom && to == b.SlideTo && offsetX == b.SlideOffsetX &&
+           offsetY == b.SlideOffsetY && std::equal(&grid[0][0], &grid[0][0] + sizeof grid / sizeof grid[0][0],
+                                                   &b.TileGrid[0][0]);
+}
+
 bool SameStatus(const StatusLine& a, const StatusLine& b) {
     // Every field bound: a field added to StatusLine stops the build here until it is
     // compared as well.
@@ -64,23 +89,103 @@ void FrameRenderer::DrawStatus(QPainter& painter, const FrameModel& model) {
     painter.drawImage(0, 0, statusStrip_);
 }
 
+bool FrameRenderer::SamePlayingInputs(const FrameModel& m) {
+    PlayingInputs& last = lastInputs_;
+    bool same = lastWasPlaying_ && last.size == BackBuffer.size() && last.tiles == m.tiles &&
+                last.tileKeys.size() == size_t(m.tileCount) && SameBoard(last.board, *m.board) &&
+                SameStatus(last.status, m.status);
+    for (int i = 0; same && i < m.tileCount; ++i) same = last.tileKeys[size_t(i)] == m.tiles[i].cacheKey();
+    if (same) return true;
+    last.size = BackBuffer.size();
+    last.board = *m.board;
+    last.tiles = m.tiles;
+    last.tileKeys.resize(size_t(m.tileCount));
+    for (int i = 0; i < m.tileCount; ++i) last.tileKeys[size_t(i)] = m.tiles[i].cacheKey();
+    last.status = m.status;
+    return false;
+}
+
+void FrameRenderer::ClearUncovered(const FrameModel& model, const QImage* tiles, int statusTop) {
+    const Board& b = *model.board;
+    const int n = b.BoardCols, ts = b.TileSize, side = ts - 1;
+    if (BackBuffer.format() != QImage::Format_RGB32 || b.BoardRows != n || n < 1 ||
+        n > Board::MaxCells || side < 1 || !tiles) {
+        BackBuffer.fill(Qt::black);  // nothing is known to be covered
+        return;
+    }
+    const int w = BackBuffer.width(), h = BackBuffer.height();
+    // Copied from a row of black, which the library's copy does many pixels at a time.
+    blackRow_.resize(size_t(w), QColor(Qt::black).rgb());
+    uchar* const bits = BackBuffer.bits();  // detached once, not once a row
+    const qsizetype stride = BackBuffer.bytesPerLine();
+    const auto blacken = [&](int y, int x0, int x1) {  // [x0, x1) of row y
+        x0 = std::max(x0, 0);
+        x1 = std::min(x1, w);
+        if (y < 0 || y >= h || x0 >= x1) return;
+        std::memcpy(bits + y * stride + x0 * qsizetype(sizeof(QRgb)), blackRow_.data(),
+                    size_t(x1 - x0) * sizeof(QRgb));
+    };
+    // The cells, which lie on a regular grid: a cell whose tile is copied one to one and
+    // opaque hides whatever lay below it, all but the one-pixel line at its right and bottom.
+    bool covered[Board::MaxCells][Board::MaxCells] = {};
+    for (int c = 0; c < n; ++c)
+        for (int r = 0; r < n; ++r) {
+            const int t = b.TileGrid[c][r];
+            covered[c][r] = t >= 0 && t < model.tileCount && tiles[t].size() == QSize(side, side) &&
+                            !tiles[t].hasAlphaChannel();
+        }
+    const int left = b.BoardLeft, top = b.BoardTop, right = left + n * ts, bottom = top + n * ts;
+    for (int y = std::max(statusTop, 0); y < h; ++y) {  // the status strip covers the rows above
+        if (y < top || y >= bottom) {
+            blacken(y, 0, w);
+            continue;
+        }
+        const int r = (y - top) / ts;
+        if ((y - top) % ts == side) {
+            blacken(y, 0, w);  // the line below a row of cells
+            continue;
+        }
+        blacken(y, 0, left);
+        for (int c = 0; c < n; ++c) {
+            const int x = left + c * ts;
+            blacken(y, covered[c][r] ? x + side : x, x + ts);
+        }
+        blacken(y, right, w);
+    }
+}
+
 void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
     if (!model.board || !model.tiles) return;
-    QPainter painter(&BackBuffer);
-    DrawBoard(painter, *model.board, BoardTiles(model), model.tileCount);
+    {
+        QPainter painter(&BackBuffer);
+        DrawBoard(painter, *model.board, BoardTiles(model), model.tileCount);
+    }
+    lastWasPlaying_ = false;
+    NewVersion();
 }
 
 void FrameRenderer::DrawFrame(const FrameModel& model) {
-    ClearBackBuffer();
     const int w = BackBuffer.width(), h = BackBuffer.height();
+    const bool playing = model.state == ScreenState::Playing && model.board && model.tiles;
+    // Written to from outside since the last frame, the buffer holds something unknown.
+    const bool untouched = lastWasPlaying_ && BackBuffer.cacheKey() == versionKey_;
+    const bool same = playing && SamePlayingInputs(model) && untouched;
+    if (!playing) ClearBackBuffer();
     // The particles write pixels directly, so no painter is open on the buffer meanwhile.
     auto particles = [&] {
         if (model.particles) model.particles->UpdateParticles(BackBuffer);
     };
     switch (model.state) {
     case ScreenState::Playing: {
+        if (!playing) {
+            QPainter painter(&BackBuffer);
+            DrawStatus(painter, model);
+            break;
+        }
+        const QImage* tiles = BoardTiles(model);
+        ClearUncovered(model, tiles, std::min(model.board->BoardTop, h));
         QPainter painter(&BackBuffer);
-        if (model.board && model.tiles) DrawBoard(painter, *model.board, BoardTiles(model), model.tileCount);
+        DrawBoard(painter, *model.board, tiles, model.tileCount);
         DrawStatus(painter, model);
         break;
     }
@@ -123,4 +228,7 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
     default:
         break;  // no screen of its own: the frame stays black
     }
+    lastWasPlaying_ = playing;
+    if (same) versionKey_ = BackBuffer.cacheKey();
+    else NewVersion();
 }

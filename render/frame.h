@@ -1,8 +1,10 @@
 #pragma once
 #include <QImage>
 #include <QString>
+#include <cstdint>
 #include <vector>
 
+#include "game/board.h"
 #include "game/flow.h"
 #include "render/boardview.h"
 
@@ -39,6 +41,10 @@ public:
     // lacks is left out.
     void DrawFrame(const FrameModel& model);
     void DrawBoardOnly(const FrameModel& model);  // the redraw at the end of a slide
+    // Names the BackBuffer's pixels: a number that stays the same only while they are
+    // known to be unchanged (a Playing frame composed again from inputs all as they
+    // were), and is new whenever they may have changed. Unique across renderers.
+    uint64_t FrameVersion() const { return version_; }
 
 private:
     // The board's tile pictures, each already shrunk onto the square one pixel smaller
@@ -53,4 +59,24 @@ private:
     void DrawStatus(QPainter& painter, const FrameModel& model);
     QImage statusStrip_;
     StatusLine statusShown_;
+
+    // Everything a Playing frame is drawn from, to tell a frame that repeats the last.
+    struct PlayingInputs {
+        QSize size;
+        Board board;
+        const QImage* tiles = nullptr;
+        std::vector<qint64> tileKeys;
+        StatusLine status;
+    };
+    bool SamePlayingInputs(const FrameModel& model);
+    PlayingInputs lastInputs_;
+    bool lastWasPlaying_ = false;  // and the BackBuffer holds that frame still
+    uint64_t version_ = 0;
+    qint64 versionKey_ = 0;  // the BackBuffer's cacheKey when version_ was given
+    void NewVersion();
+
+    // Blackens what the Playing frame leaves uncovered: all but the status strip and the
+    // cells whose opaque tile is copied over them whole.
+    void ClearUncovered(const FrameModel& model, const QImage* tiles, int statusTop);
+    std::vector<QRgb> blackRow_;
 };

@@ -1,6 +1,8 @@
 #include "render/text.h"
 
 #include <QFontMetrics>
+#include <QImage>
+#include <QPaintDevice>
 #include <QPainter>
 #include <array>
 #include <cmath>
@@ -42,4 +44,58 @@ int TextWidth(const QFont& font, const QString& text) {
     kept[next] = {font, text, width};
     next = (next + 1) % kept.size();
     return width;
+}
+
+namespace {
+struct KeptLine {
+    QFont font;
+    QRgb colour = 0;
+    QString text;
+    QImage image;  // the line drawn at (margin, margin) on transparent
+    int margin = 0;
+};
+
+const KeptLine& Kept(const QFont& font, QRgb colour, const QString& text) {
+    // Never destroyed, for the same reason as TextWidth's.
+    static thread_local auto& kept = *new std::array<KeptLine, 4>{};
+    static thread_local size_t next = 0;
+    for (const KeptLine& k : kept)
+        if (k.colour == colour && k.text == text && k.font == font && !k.image.isNull()) return k;
+    KeptLine& k = kept[next];
+    next = (next + 1) % kept.size();
+    const QFontMetrics metrics(font);
+    // Room for glyphs that reach beyond their advance or above and below the line.
+    k = KeptLine{font, colour, text, QImage(), metrics.height()};
+    k.image = QImage(metrics.horizontalAdvance(text) + 2 * k.margin, metrics.height() + 2 * k.margin,
+                     QImage::Format_ARGB32_Premultiplied);
+    k.image.fill(Qt::transparent);
+    QPainter p(&k.image);
+    p.setFont(font);
+    p.setPen(QColor::fromRgb(colour));
+    p.drawText(QPoint(k.margin, k.margin + metrics.ascent()), text);
+    return k;
+}
+}  // namespace
+
+void DrawKeptTextAt(QPainter& painter, int x, int y, const QString& text) {
+    const QPaintDevice* device = painter.device();
+    const QPen& pen = painter.pen();
+    // Unsmoothed glyphs in an opaque colour are all-or-nothing pixels, so the copy of the
+    // picture puts down exactly what drawing the text there would.
+    const bool same = device && painter.backgroundMode() == Qt::TransparentMode &&
+                      painter.worldTransform().isIdentity() && !painter.hasClipping() &&
+                      painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
+                      painter.opacity() == 1.0 && pen.style() == Qt::SolidLine &&
+                      pen.brush().style() == Qt::SolidPattern && pen.color().alpha() == 255 &&
+                      painter.font().styleStrategy() & QFont::NoAntialias;
+    // The raster engine's coordinates end at 2^15: a longer line is drawn as text.
+    if (!same || TextWidth(painter.font(), text) > 30000) {
+        DrawTextAt(painter, x, y, text);
+        return;
+    }
+    const KeptLine& k = Kept(painter.font(), pen.color().rgb(), text);
+    const QRect target = QRect(QPoint(x - k.margin, y - k.margin), k.image.size()) &
+                         QRect(0, 0, device->width(), device->height());
+    if (target.isEmpty()) return;
+    painter.drawImage(target.topLeft(), k.image, target.translated(k.margin - x, k.margin - y));
 }

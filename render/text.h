@@ -21,3 +21,9 @@ QFont ArialFont(int points, bool bold = false);
 // background fills the text's box with the painter's background colour.
 void DrawTextAt(QPainter& painter, int x, int y, const QString& text);
 int TextWidth(const QFont& font, const QString& text);
+// The same as DrawTextAt with no background, for a text drawn again and again at moving
+// places (the Paused screen's scroller): the line is laid out and rendered once into a
+// picture, kept with the last few, and copied at (x, y), only the part that lands on the
+// device. The pixels are those DrawTextAt draws; where they might not be (a transform, a
+// clip, a blend, smoothed or see-through text) it simply calls DrawTextAt.
+void DrawKeptTextAt(QPainter& painter, int x, int y, const QString& text);

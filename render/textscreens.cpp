@@ -98,7 +98,7 @@ void DrawPaused(QPainter& painter, const QString& scroller, PauseAnimation& p, i
     ClearBrush(painter);
     const QFont title = ArialFont(28, true);
     Use(painter, title, kRed);
-    DrawTextAt(painter, Centred(width, title, "PAUSED"), height / 2 - 40, "PAUSED");
+    DrawKeptTextAt(painter, Centred(width, title, "PAUSED"), height / 2 - 40, "PAUSED");
 
     const QFont font = ArialFont(12, true);
     painter.setFont(font);
@@ -106,9 +106,9 @@ void DrawPaused(QPainter& painter, const QString& scroller, PauseAnimation& p, i
     // Wraps only once the last character has left the left edge.
     if (p.ScrollerPos >= TextWidth(font, scroller) + width) p.ScrollerPos = 0;
     painter.setPen(ColorRef(kSilver));
-    DrawTextAt(painter, width - p.ScrollerPos + 1, height - 39, scroller);
+    DrawKeptTextAt(painter, width - p.ScrollerPos + 1, height - 39, scroller);
     painter.setPen(ColorRef(kYellow));
-    DrawTextAt(painter, width - p.ScrollerPos, height - 40, scroller);
+    DrawKeptTextAt(painter, width - p.ScrollerPos, height - 40, scroller);
     painter.restore();
 }
 

@@ -117,6 +117,95 @@ TEST_F(BoardDrawing, RunningSlideShowsBothCellsWhiteExceptUnderTheMovingTile) {
     EXPECT_EQ(Pixel(x, 50 + 2 * 81 + 80 - 50 + 1), White);
 }
 
+// The renderer blackens only what a Playing frame leaves uncovered: whatever the frames
+// before left behind, each frame is the one a fresh renderer composes from its model.
+TEST_F(BoardDrawing, EachFrameIsWhatItsModelAloneGives) {
+    Setup(3, 81);
+    const auto expectFresh = [&](const char* what) {
+        FrameRenderer fresh;
+        fresh.Resize(315, 305);
+        fresh.DrawFrame(model);
+        EXPECT_EQ(renderer.BackBuffer, fresh.BackBuffer) << what;
+    };
+    board.Sliding = true;
+    board.SlideFrom = board.CellIndex(1, 2);
+    board.SlideTo = board.CellIndex(2, 2);
+    board.SlideOffsetX = 60;
+    renderer.DrawFrame(model);  // the moving tile lies over the grid line
+    board.ClearSlide();
+    renderer.DrawFrame(model);
+    expectFresh("after a slide");
+    QImage clear(81, 81, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    const QImage kept = tiles[4];
+    tiles[4] = clear.copy(0, 0, 80, 80);  // already the size it is copied at
+    renderer.DrawFrame(model);
+    expectFresh("a see-through tile of the copied size");
+    tiles[4] = kept;
+    renderer.DrawFrame(model);
+    tiles[4] = clear;
+    renderer.DrawFrame(model);
+    expectFresh("a see-through tile");
+    tiles[4] = kept.scaled(40, 40);
+    renderer.DrawFrame(model);
+    expectFresh("a tile of another size");
+    tiles[4] = kept;
+    board.TileGrid[0][0] = 99;
+    renderer.DrawFrame(model);
+    expectFresh("a tile number without a picture");
+    board.BoardLeft = 20;
+    board.BoardTop = 30;
+    renderer.DrawFrame(model);
+    expectFresh("the board moved");
+}
+
+// A frame of the same version is known to be the same pixels and is not even compared
+// with the screen: the version changes with every input of the frame and with any
+// writing into the buffer from outside.
+TEST_F(BoardDrawing, FrameVersionStaysOnlyWhileThePixelsDo) {
+    Setup(3, 81);
+    renderer.DrawFrame(model);
+    uint64_t v = renderer.FrameVersion();
+    const auto changes = [&](const char* what) {
+        renderer.DrawFrame(model);
+        EXPECT_NE(renderer.FrameVersion(), v) << what;
+        v = renderer.FrameVersion();
+        renderer.DrawFrame(model);
+        EXPECT_EQ(renderer.FrameVersion(), v) << what << ", drawn again";
+    };
+    renderer.DrawFrame(model);
+    EXPECT_EQ(renderer.FrameVersion(), v);
+    board.Sliding = true;
+    board.SlideFrom = board.CellIndex(1, 2);
+    board.SlideTo = board.CellIndex(2, 2);
+    board.SlideOffsetX = 10;
+    changes("a slide");
+    board.SlideOffsetY = 1;
+    changes("its offset");
+    board.ClearSlide();
+    changes("the slide's end");
+    std::swap(board.TileGrid[0][0], board.TileGrid[0][1]);
+    changes("the grid");
+    board.BoardTop = 40;
+    changes("the board's place");
+    tiles[2].setPixel(0, 0, qRgb(1, 2, 3));
+    changes("a tile's picture");
+    model.status.timeLeft = 7;
+    changes("the status line");
+    renderer.BackBuffer.setPixel(0, 0, qRgb(1, 2, 3));
+    changes("a pixel written from outside");
+    renderer.DrawBoardOnly(model);
+    EXPECT_NE(renderer.FrameVersion(), v) << "the board drawn again at a slide's end";
+    v = renderer.FrameVersion();
+    changes("the frame after it");
+    model.state = ScreenState::Paused;
+    renderer.DrawFrame(model);
+    EXPECT_NE(renderer.FrameVersion(), v);
+    v = renderer.FrameVersion();
+    renderer.DrawFrame(model);
+    EXPECT_NE(renderer.FrameVersion(), v) << "other screens are always new";
+}
+
 TEST_F(BoardDrawing, ClockIsGreenAboveThirtySecondsAndRedAtThirty) {
     Setup(3, 81);
     const QRgb green = qRgb(0, 255, 0), red = qRgb(255, 0, 0);

@@ -207,6 +207,32 @@ TEST_P(TextScreens, PausedTextsHaveNoBackgroundBoxOverThePicture) {
     EXPECT_GT(pixels::Count(Frame(), scrollerBox & picture, Yellow), 0);
 }
 
+// The scroller is copied from a picture of its line made once; every frame must still
+// show what drawing the text there shows: entering, leaving, in both colours, over the
+// picture, with glyphs that reach below the line and left of their place.
+TEST(KeptText, SamePixelsAsTheTextDrawnInPlace) {
+    const QString text = ScrollerText({"jWfy_|Q* description", "Pier", 2, 7, "1.10"});
+    const QFont font = ArialFont(12, true);
+    const int w = 315, h = 60;
+    QImage ground(w, h, QImage::Format_RGB32);
+    ground.fill(Qt::black);
+    QPainter(&ground).fillRect(40, 10, 120, 40, Grey);
+    const int wide = TextWidth(font, text);
+    for (const uint32_t colour : {0x00C0C0C0u, 0x0000FFFFu})
+        for (const int x : {w + 1, w, w - 7, 100, 0, -3, -(wide / 2), 5 - wide, -wide, -wide - 20}) {
+            QImage drawn = ground.copy(), kept = ground.copy();
+            for (QImage* image : {&drawn, &kept}) {
+                QPainter painter(image);
+                painter.setBackgroundMode(Qt::TransparentMode);
+                painter.setFont(font);
+                painter.setPen(ColorRef(colour));
+                if (image == &drawn) DrawTextAt(painter, x, 20, text);
+                else DrawKeptTextAt(painter, x, 20, text);
+            }
+            ASSERT_EQ(kept, drawn) << "colour " << colour << ", x " << x;
+        }
+}
+
 // The widest run of blank columns between the first and the last inked column of `word`.
 int WidestGap(const QFont& font, const QString& word) {
     const QSize size(TextWidth(font, word) + 8, QFontMetrics(font).height());
