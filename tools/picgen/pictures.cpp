@@ -114,7 +114,10 @@ void stars(QPainter& p, uint32_t seed, int count, const QRectF& area) {
     Scatter rnd(seed);
     p.setPen(Qt::NoPen);
     for (int i = 0; i < count; ++i) {
-        const QPointF c(rnd.range(area.left(), area.right()), rnd.range(area.top(), area.bottom()));
+        // Each draw its own statement, y before x, so that every compiler makes the same
+        // picture (the order of a call's arguments is not fixed).
+        const double cy = rnd.range(area.top(), area.bottom());
+        const QPointF c(rnd.range(area.left(), area.right()), cy);
         const double r = rnd.range(1.5, 4.0);
         p.setBrush(QColor(255, 255, rnd.next() < 0.3 ? 190 : 255));
         p.drawEllipse(c, r, r);
@@ -1175,7 +1178,8 @@ void seasonsTree(QImage& img) {
     for (int i = 0; i < 10; ++i) p.drawEllipse(QPointF(20 + i * 23, 470 + (i % 3) * 12), 9, 5);
     p.setPen(ink(3, QColor(255, 255, 255)));
     for (int i = 0; i < 12; ++i) {
-        const QPointF c(rnd.range(290, 500), rnd.range(280, 400));
+        const double cy = rnd.range(280, 400);
+        const QPointF c(rnd.range(290, 500), cy);
         for (int k = 0; k < 3; ++k) {
             const double a = kPi * k / 3;
             p.drawLine(QPointF(c.x() - std::cos(a) * 8, c.y() - std::sin(a) * 8), QPointF(c.x() + std::cos(a) * 8, c.y() + std::sin(a) * 8));
@@ -1590,7 +1594,10 @@ void snowman(QImage& img) {
     Scatter rnd(5);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255));
-    for (int i = 0; i < 40; ++i) p.drawEllipse(QPointF(rnd.range(0, 512), rnd.range(0, 512)), 4, 4);
+    for (int i = 0; i < 40; ++i) {
+        const double y = rnd.range(0, 512);
+        p.drawEllipse(QPointF(rnd.range(0, 512), y), 4, 4);
+    }
 }
 
 void parrot(QImage& img) {
@@ -1905,7 +1912,8 @@ void sundae(QImage& img) {
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 36; ++i) {
         p.setBrush(sprinkle[i % 4]);
-        const QPointF c(rnd.range(130, 390), rnd.range(140, 280));
+        const double cy = rnd.range(140, 280);
+        const QPointF c(rnd.range(130, 390), cy);
         p.drawRoundedRect(QRectF(c.x(), c.y(), 10, 4), 2, 2);
     }
 }
@@ -2186,7 +2194,8 @@ void treasureMap(QImage& img) {
     p.setPen(ink(3, QColor(40, 110, 130)));
     p.setBrush(Qt::NoBrush);
     for (int i = 0; i < 70; ++i) {
-        const QPointF w(waves.range(40, 470), waves.range(40, 470));
+        const double wy = waves.range(40, 470);
+        const QPointF w(waves.range(40, 470), wy);
         QPainterPath m;
         m.moveTo(w);
         m.quadTo(w + QPointF(6, -7), w + QPointF(12, 0));
@@ -2226,7 +2235,8 @@ void treasureMap(QImage& img) {
     // Forest of little trees.
     Scatter trees(5);
     for (int i = 0; i < 14; ++i) {
-        const QPointF t(trees.range(150, 340), trees.range(300, 350));
+        const double ty = trees.range(300, 350);
+        const QPointF t(trees.range(150, 340), ty);
         p.setPen(ink(3, QColor(20, 60, 20)));
         p.setBrush(QColor(40, 120 + int(trees.range(0, 60)), 40));
         p.drawPath(polygon({{t.x() - 10, t.y()}, {t.x(), t.y() - 24}, {t.x() + 10, t.y()}}));
@@ -2468,7 +2478,8 @@ void fireworks(QImage& img) {
     int n = 0;
     while (x < 512) {
         const double w = rnd.range(34, 70), h = rnd.range(50, 150);
-        const QColor wall(30 + int(rnd.range(0, 40)), 25 + int(rnd.range(0, 25)), 55 + int(rnd.range(0, 40)));
+        const int blue = 55 + int(rnd.range(0, 40)), green = 25 + int(rnd.range(0, 25));
+        const QColor wall(30 + int(rnd.range(0, 40)), green, blue);
         p.setPen(ink(3, QColor(10, 10, 20)));
         p.setBrush(wall);
         const double top = 398 - h;
@@ -2679,7 +2690,8 @@ void market(QImage& img) {
     p.setPen(ink(2.5, QColor(90, 80, 70)));
     for (double y = 468; y < 512; y += 16)
         for (double x = -10 + (int(y) % 32 ? 12 : 0); x < 512; x += 26) {
-            p.setBrush(QColor(150 + int(cob.range(0, 50)), 140 + int(cob.range(0, 40)), 130));
+            const int green = 140 + int(cob.range(0, 40));
+            p.setBrush(QColor(150 + int(cob.range(0, 50)), green, 130));
             p.drawRoundedRect(QRectF(x, y, 24, 14), 5, 5);
         }
     // Awning with a scalloped edge.
@@ -2787,8 +2799,10 @@ void market(QImage& img) {
         for (int row = 0; row < 4; ++row) {
             const double inset = row * 14 + 8;
             const double y = c.r.top() - 4 - row * 16;
-            for (double x = c.r.left() + inset; x < c.r.right() - inset; x += step)
-                item(c.kind, QPointF(x + rnd.range(-3, 3) + 6, y + rnd.range(-3, 3)), rnd);
+            for (double x = c.r.left() + inset; x < c.r.right() - inset; x += step) {
+                const double dy = rnd.range(-3, 3);
+                item(c.kind, QPointF(x + rnd.range(-3, 3) + 6, y + dy), rnd);
+            }
         }
         // The crate: planks and a price card.
         p.setPen(ink(3, QColor(80, 45, 20)));
