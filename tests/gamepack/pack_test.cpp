@@ -463,7 +463,7 @@ TEST_F(PackTool, FolderOfMoreThanTenPicturesGivesTheFirstTenAndListsTheRest) {
     o.song = dir.filePath("shanty.ym");
     std::vector<std::string> notes;
     const QString manifest = FolderBuildCommand(dir.filePath("many"), dir.filePath("many.spx"), o, &notes);
-    const GamepackHeader& h = GamepackFile::Open(dir.filePath("many.spx").toStdString()).header();
+    const GamepackHeader h = GamepackFile::Open(dir.filePath("many.spx").toStdString()).header();
     ASSERT_EQ(h.LevelCount, 10);
     EXPECT_EQ(h.LevelNames[9], "p10");
     EXPECT_EQ(h.CellsPerSide(), 4);
