@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Frame pacing of the real window under Xvfb: a minute of play with music, one level load
-# and a Paused stretch (bench/game/framepacing.cpp drives it).
+# and a Paused stretch (bench/app/framepacing.cpp drives it).
 # usage: bench/frame_pacing.sh [BUILD_DIR] [SECONDS] [DISPLAY]
 # Needs Xvfb (scripts/deps installs it). Prints the distribution of the frame intervals.
 set -euo pipefail
@@ -14,4 +14,4 @@ xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
 sleep 1
 DISPLAY=$display QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} \
-  "$build/bench/game/marlipan-framepacing" "$build/gamepacks" "$seconds"
+  "$build/bench/app/marlipan-framepacing" "$build/gamepacks" "$seconds"

@@ -9,7 +9,7 @@
 # usage: bench/idle_cpu.sh [-s SECONDS] [-d DISPLAY] [-r ROUNDS] MARLIPAN [MARLIPAN ...]
 # Several programs (e.g. a build before and after a change) are measured in turns, one
 # situation after the other, so that they share the machine's load; each runs in the
-# folder that holds the bundled gamepacks (../gamepacks beside game/marlipan in a build).
+# folder that holds the bundled gamepacks (../gamepacks beside app/marlipan in a build).
 # Needs Xvfb and xdotool (scripts/deps installs them).
 set -euo pipefail
 

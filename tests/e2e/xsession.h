@@ -13,7 +13,7 @@ inline bool HaveXTools() {
 }
 
 // The game this build made.
-inline QString BuiltGame() { return qEnvironmentVariable("MARLIPAN_BINARY_DIR") + "/game/marlipan"; }
+inline QString BuiltGame() { return qEnvironmentVariable("MARLIPAN_BINARY_DIR") + "/app/marlipan"; }
 
 struct XRun {
     bool finished = false;  // false when the script was still running after a minute

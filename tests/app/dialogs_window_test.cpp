@@ -12,10 +12,10 @@
 #include <cstring>
 #include <functional>
 
-#include "gamepack/about.h"
-#include "gamepack/options.h"
+#include "app/aboutbox.h"
+#include "app/settingsdialog.h"
 #include "platform/dialogs.h"
-#include "tests/game/windowfixture.h"
+#include "tests/app/windowfixture.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "game/main.h"
+#include "app/mainwindow.h"
 
 #include "common/settingsstore.h"
 #include "game/savegame.h"
-#include "gamepack/about.h"
+#include "app/aboutbox.h"
 #include "gamepack/ansi.h"
 #include "gamepack/gamepackfile.h"
-#include "gamepack/options.h"
+#include "app/settingsdialog.h"
 
 #include <QAction>
 #include <QCloseEvent>

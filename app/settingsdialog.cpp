@@ -1,4 +1,4 @@
-#include "gamepack/options.h"
+#include "app/settingsdialog.h"
 
 #include <QAction>
 #include <QFile>
@@ -15,7 +15,7 @@
 
 
 #include "gamepack/ansi.h"
-#include "gamepack/dialogfont.h"
+#include "app/dialogfont.h"
 #include "gamepack/gamepackfile.h"
 #include "music/ymplayer.h"
 #include "platform/gamepackfolders.h"

@@ -19,7 +19,7 @@
 #include <memory>
 
 #include "gamepack/ansi.h"
-#include "gamepack/options.h"
+#include "app/settingsdialog.h"
 #include "music/ymplayer.h"
 #include "tests/gamepack/testutil.h"
 #include "tests/platform/gamepackfolders.h"

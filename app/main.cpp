@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/main.h"
+#include "app/mainwindow.h"
 #include "platform/application.h"
 #include "platform/gamepackfolders.h"
 #include "platform/sdlaudio.h"

@@ -10,7 +10,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/sdlaudio.h"
-#include "tests/game/windowfixture.h"
+#include "tests/app/windowfixture.h"
 #include "tests/music/fakewaveout.h"
 #include "tests/platform/audiotest.h"
 

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 
 #include "common/random.h"
-#include "game/main.h"
+#include "app/mainwindow.h"
 #include "gamepack/gamepackfile.h"
 #include "platform/dialogs.h"
 #include "platform/gamepackfolders.h"

@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "tests/game/windowfixture.h"
+#include "tests/app/windowfixture.h"
 #include "render/layout.h"
 
 namespace {

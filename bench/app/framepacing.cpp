@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "common/settingsstore.h"
-#include "game/main.h"
+#include "app/mainwindow.h"
 #include "platform/keystate.h"
 #include "platform/sdlaudio.h"
 

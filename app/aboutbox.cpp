@@ -1,5 +1,5 @@
-#include "gamepack/about.h"
-#include "gamepack/dialogfont.h"
+#include "app/aboutbox.h"
+#include "app/dialogfont.h"
 
 #include <QDesktopServices>
 #include <QDir>

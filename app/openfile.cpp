@@ -6,7 +6,7 @@
 #include <QFile>
 #include <filesystem>
 
-#include "game/main.h"
+#include "app/mainwindow.h"
 #include "gamepack/gamepackfile.h"
 #include "platform/dialogs.h"
 #include "platform/gamepackfolders.h"

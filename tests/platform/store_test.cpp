@@ -39,7 +39,7 @@ public:
 
 private:
     int argc_ = 1;
-    char name_[24] = "game_records_tests";
+    char name_[24] = "platform_store_tests";
     char* argv_[2] = {name_, nullptr};
     QCoreApplication* app_ = nullptr;
 };

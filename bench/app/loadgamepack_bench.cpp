@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "common/settingsstore.h"
-#include "game/main.h"
+#include "app/mainwindow.h"
 #include "gamepack/gamepackfile.h"
 #include "gamepack/picture.h"
 #include "tools/lh5/lh5pack.h"

@@ -3,7 +3,7 @@
 
 #include "game/savegame.h"
 #include "platform/dialogs.h"
-#include "tests/game/windowfixture.h"
+#include "tests/app/windowfixture.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <memory>
 #include <set>
 
-#include "gamepack/about.h"
+#include "app/aboutbox.h"
 
 // Stands in for the system's handler of a URL scheme and records what it was asked to open.
 class UrlRecorder : public QObject {
@@ -181,4 +181,4 @@ TEST_F(AboutBox, TextsFitAndTheLinksStayClearOfTheButton) {
 
 }  // namespace
 
-#include "about_test.moc"
+#include "aboutbox_test.moc"

@@ -10,7 +10,7 @@
 #include <QWindow>
 
 #include "platform/keystate.h"
-#include "tests/game/windowfixture.h"
+#include "tests/app/windowfixture.h"
 
 namespace {
 

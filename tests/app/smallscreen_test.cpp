@@ -2,7 +2,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "tests/game/windowfixture.h"
+#include "tests/app/windowfixture.h"
 
 TEST_F(WindowTest, ScreenSixHundredHighNeverZoomsButKeepsTheStoredChoice) {
     ASSERT_EQ(QGuiApplication::primaryScreen()->geometry().height(), 600);

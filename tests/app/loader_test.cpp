@@ -3,7 +3,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/keystate.h"
-#include "tests/game/windowfixture.h"
+#include "tests/app/windowfixture.h"
 #include "tests/platform/gamepackfolders.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "common/settingsstore.h"
-#include "game/main.h"
+#include "app/mainwindow.h"
 #include "tools/lh5/lh5pack.h"
 #include "tests/gamepack/testutil.h"
 

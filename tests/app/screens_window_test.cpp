@@ -7,10 +7,10 @@
 #include <QTextDocument>
 
 #include "common/random.h"
-#include "gamepack/options.h"
+#include "app/settingsdialog.h"
 #include "render/text.h"
 #include "render/textscreens.h"
-#include "tests/game/windowfixture.h"
+#include "tests/app/windowfixture.h"
 #include "tests/render/pixels.h"
 
 namespace {
