@@ -1,5 +1,5 @@
 #pragma once
-// TForm3, "About": the game's name and version, the folder where more gamepacks go and a
+// AboutBox, "About": the game's name and version, the folder where more gamepacks go and a
 // link that starts a mail about the game. Links open with the system's handler for them.
 
 #include <QDialog>
@@ -8,27 +8,27 @@
 class QLabel;
 class QPushButton;
 
-class TForm3 : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    TForm3(QWidget* owner, const QString& versionText);
-    ~TForm3() override;
+    AboutBox(QWidget* owner, const QString& versionText);
+    ~AboutBox() override;
 
-    QLabel* Image1;
-    QLabel *Label1, *Label7;  // the title's shadow, and the title drawn over it
-    QLabel *Label2, *Label8;  // version, credit line
-    QLabel *Label3, *Label4;  // "More gamepacks" and its link
-    QLabel *Label5, *Label6;  // "Send comments" and its link
-    QPushButton* Button1;
+    QLabel* icon;
+    QLabel *titleShadow, *title;  // the title's shadow, and the title drawn over it
+    QLabel *version, *credit;  // "v1.10", the credit line
+    QLabel *gamepacksCaption, *gamepacksLink;  // "More gamepacks" and its link
+    QLabel *commentsCaption, *commentsLink;  // "Send comments" and its link
+    QPushButton* okButton;
 
     // Where the links lead: the player's own gamepack folder, where new packs go, and a new message with the subject "Marlipan".
     static QUrl GamepackFolderUrl();
     static QUrl CommentsUrl();
 
-    void Label4Click();
-    void Label6Click();
-    void Label4MouseEnter();
-    void Label4MouseLeave();
+    void openGamepackFolder();
+    void writeComments();
+    void showHandCursor();
+    void hideHandCursor();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -12,7 +12,7 @@ namespace {
 constexpr const char* kDefaultGamepack = "default.spx";
 }
 
-bool TForm1::LoadGamepack(const std::string& fileName, int level) {
+bool MainWindow::LoadGamepack(const std::string& fileName, int level) {
     BusyCursor busy;
     flow.State = ScreenState::Loading;
     bool result = true;
@@ -45,7 +45,7 @@ bool TForm1::LoadGamepack(const std::string& fileName, int level) {
     // previous header, and New game or Settings can load another gamepack.
     Header = data.header;
 
-    const Layout layout = ComputeLayout(Panel1->width(), Panel1->height());
+    const Layout layout = ComputeLayout(boardPanel->width(), boardPanel->height());
     renderer.Resize(layout.W, layout.H);
     LevelPicture picture;
     try {
@@ -74,11 +74,11 @@ bool TForm1::LoadGamepack(const std::string& fileName, int level) {
     flow.board.ShuffleBoard(ProgramRandom());
 
     flow.State = ScreenState::Playing;
-    op101->setChecked(false);
+    topTenAction->setChecked(false);
     return result;
 }
 
-void TForm1::FailToStart() {
+void MainWindow::FailToStart() {
     SetFrameLoopActive(false);
     startFailed_ = !started_;
     ShowMessage("Can't load gamepack!");
@@ -86,7 +86,7 @@ void TForm1::FailToStart() {
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-void TForm1::SwitchMusic(bool on) {
+void MainWindow::SwitchMusic(bool on) {
     if (on) {
         const size_t level = size_t(flow.LevelIndex);
         if (level < Header.SongSizes.size() && Header.SongSizes[level] != 0) {

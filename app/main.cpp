@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     QSettingsStore store;
     // Made before the window and gone after it: the music engine plays through it.
     platform::SdlAudio audio;
-    TForm1 form(store, &audio);
+    MainWindow form(store, &audio);
     if (form.StartFailed()) return 1;
     form.show();
     if (!files.isEmpty()) form.OpenGamepackFile(QFile::encodeName(files.first()).toStdString());

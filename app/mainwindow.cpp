@@ -73,7 +73,7 @@ void PaintBox::mousePressEvent(QMouseEvent* event) {
     emit mousePressed(int(event->position().x()), int(event->position().y()));
 }
 
-TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), audio_(audio) {
+MainWindow::MainWindow(SettingsStore& store, platform::Audio* audio) : store_(store), audio_(audio) {
     setWindowTitle("Marlipan!");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -83,31 +83,31 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
 
     client_ = new QWidget(this);
     setCentralWidget(client_);
-    Panel1 = new QFrame(client_);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(1);
-    Panel1->setAutoFillBackground(true);
-    QPalette black = Panel1->palette();
+    boardPanel = new QFrame(client_);
+    boardPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    boardPanel->setLineWidth(1);
+    boardPanel->setAutoFillBackground(true);
+    QPalette black = boardPanel->palette();
     black.setColor(QPalette::Window, Qt::black);
-    Panel1->setPalette(black);
-    PaintBox1 = new PaintBox(Panel1);
-    connect(PaintBox1, &PaintBox::mousePressed, this, &TForm1::PaintBox1MouseDown);
+    boardPanel->setPalette(black);
+    paintBox = new PaintBox(boardPanel);
+    connect(paintBox, &PaintBox::mousePressed, this, &MainWindow::paintBoxPressed);
     CreateMenu();
     SetSizes(DesignSizes);
     designSizes_ = CurrentSizes();
 
     Settings.Load(store_);
     HiScores.Load(store_);
-    Music1->setChecked(Settings.MusicOn());
-    SoundFX1->setChecked(Settings.SoundFXOn());
-    OnTop1->setChecked(Settings.OnTopOn());
+    musicAction->setChecked(Settings.MusicOn());
+    soundEffectsAction->setChecked(Settings.SoundFXOn());
+    stayOnTopAction->setChecked(Settings.OnTopOn());
     if (!WindowSystemKeepsOnTop()) {
         // Said in the menu rather than a check mark that does nothing; the mark stays as
         // read, so the choice is kept for an X11 session.
-        OnTop1->setEnabled(false);
-        OnTop1->setText("Stay On To&p (not on Wayland)");
+        stayOnTopAction->setEnabled(false);
+        stayOnTopAction->setText("Stay On To&p (not on Wayland)");
     }
-    DoubleSize1->setChecked(Settings.DoubleSizeChecked);
+    zoomAction->setChecked(Settings.DoubleSizeChecked);
 
     // The effects, held decoded for the whole run; a missing one stays silent.
     if (audio_) {
@@ -118,26 +118,26 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
         }
     }
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    Timer2 = new QTimer(this);
-    Timer2->setInterval(300);
-    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    levelClock = new QTimer(this);
+    levelClock->setInterval(1000);
+    connect(levelClock, &QTimer::timeout, this, &MainWindow::tickLevelClock);
+    effectsTimer = new QTimer(this);
+    effectsTimer->setInterval(300);
+    connect(effectsTimer, &QTimer::timeout, this, &MainWindow::tickEffects);
     FrameClock = TickCount;
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&frameTimer_, &QTimer::timeout, this, &TForm1::FrameWaitTimer);
+    connect(&frameTimer_, &QTimer::timeout, this, &MainWindow::FrameWaitTimer);
 
     flow.State = ScreenState::Loading;
     flow.board.ClearSlide();
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!Settings.LimitZoomToScreen(screen ? screen->geometry().height() : 0))
-        DoubleSize1->setEnabled(false);
+        zoomAction->setEnabled(false);
     if (Settings.DoubleSizeOn()) SetSizes(ZoomOn(CurrentSizes()));
 
-    const Layout layout = ComputeLayout(Panel1->width(), Panel1->height());
+    const Layout layout = ComputeLayout(boardPanel->width(), boardPanel->height());
     renderer.Resize(layout.W, layout.H);
 
     MusicEngine = std::make_unique<CYmEngine>(audio_ ? &audio_->WaveOut() : nullptr);
@@ -155,8 +155,8 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
         ShowError(QString::fromLocal8Bit(e.what()));
     }
 
-    Timer1->start();
-    Timer2->start();
+    levelClock->start();
+    effectsTimer->start();
     flow.board.MoveCount = 0;
     flow.ResultRecorded = false;
     if (startFailed_) return;
@@ -168,7 +168,7 @@ TForm1::TForm1(SettingsStore& store, platform::Audio* audio) : store_(store), au
     if (screen) move(screen->availableGeometry().center() - rect().center());
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
     SetFrameLoopActive(false);
     if (MusicEngine->Playing()) {
         try {
@@ -183,7 +183,7 @@ TForm1::~TForm1() {
     if (!startFailed_) StoreRecords();
 }
 
-void TForm1::StoreRecords() {
+void MainWindow::StoreRecords() {
     try {
         StoreSettingsAndTop10(store_, Settings, HiScores);
     } catch (const StoreError& e) {
@@ -195,9 +195,9 @@ void TForm1::StoreRecords() {
     }
 }
 
-void TForm1::CreateMenu() {
+void MainWindow::CreateMenu() {
     auto add = [this](QMenu* menu, const char* caption, const QKeySequence& shortcut,
-                      void (TForm1::*slot)(), bool checkable = false) {
+                      void (MainWindow::*slot)(), bool checkable = false) {
         QAction* action = menu->addAction(caption);
         action->setShortcut(shortcut);
         action->setCheckable(checkable);
@@ -210,50 +210,50 @@ void TForm1::CreateMenu() {
         return action;
     };
     QMenu* file = menuBar()->addMenu("&File");
-    NewGame1 = add(file, "&New game", QKeySequence(Qt::CTRL | Qt::Key_N), &TForm1::NewGame1Click);
-    Pause1 = add(file, "&Pause/Preview", QKeySequence(Qt::Key_P), &TForm1::Pause1Click, true);
-    SaveGame1 = add(file, "&Save game", QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::SaveGame1Click);
-    Restoregame1 = add(file, "&Restore game", QKeySequence(Qt::CTRL | Qt::Key_R), &TForm1::Restoregame1Click);
+    newGameAction = add(file, "&New game", QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::newGame);
+    pauseAction = add(file, "&Pause/Preview", QKeySequence(Qt::Key_P), &MainWindow::togglePause, true);
+    saveGameAction = add(file, "&Save game", QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveGame);
+    restoreGameAction = add(file, "&Restore game", QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::restoreGame);
     file->addSeparator();
-    op101 = add(file, "Show Top &10", QKeySequence(Qt::CTRL | Qt::Key_1), &TForm1::op101Click, true);
-    ClearTop10Table1 = add(file, "Clear Top 10 Table", QKeySequence(Qt::CTRL | Qt::Key_X),
-                           &TForm1::ClearTop10Table1Click);
+    topTenAction = add(file, "Show Top &10", QKeySequence(Qt::CTRL | Qt::Key_1), &MainWindow::showTopTen, true);
+    clearTopTenAction = add(file, "Clear Top 10 Table", QKeySequence(Qt::CTRL | Qt::Key_X),
+                           &MainWindow::clearTopTen);
     file->addSeparator();
-    Exit1 = add(file, "E&xit", QKeySequence(Qt::ALT | Qt::Key_X), &TForm1::Exit1Click);
+    exitAction = add(file, "E&xit", QKeySequence(Qt::ALT | Qt::Key_X), &MainWindow::exitGame);
     QMenu* options = menuBar()->addMenu("&Options");
-    Settings1 = add(options, "Se&ttings", QKeySequence(Qt::CTRL | Qt::Key_T), &TForm1::Settings1Click);
+    settingsAction = add(options, "Se&ttings", QKeySequence(Qt::CTRL | Qt::Key_T), &MainWindow::showSettings);
     options->addSeparator();
-    DoubleSize1 = add(options, "&Zoom", QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::DoubleSize1Click, true);
-    OnTop1 = add(options, "Stay On To&p", QKeySequence(Qt::CTRL | Qt::Key_P), &TForm1::OnTop1Click, true);
+    zoomAction = add(options, "&Zoom", QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::toggleZoom, true);
+    stayOnTopAction = add(options, "Stay On To&p", QKeySequence(Qt::CTRL | Qt::Key_P), &MainWindow::toggleStayOnTop, true);
     options->addSeparator();
-    Music1 = add(options, "&Music", QKeySequence(Qt::CTRL | Qt::Key_M), &TForm1::Music1Click, true);
-    SoundFX1 = add(options, "Sound &FX", QKeySequence(Qt::CTRL | Qt::Key_F), &TForm1::SoundFX1Click, true);
+    musicAction = add(options, "&Music", QKeySequence(Qt::CTRL | Qt::Key_M), &MainWindow::toggleMusic, true);
+    soundEffectsAction = add(options, "Sound &FX", QKeySequence(Qt::CTRL | Qt::Key_F), &MainWindow::toggleSoundEffects, true);
     QMenu* help = menuBar()->addMenu("&Help");
-    About1 = add(help, "&About", QKeySequence(Qt::ALT | Qt::Key_F1), &TForm1::About1Click);
+    aboutAction = add(help, "&About", QKeySequence(Qt::ALT | Qt::Key_F1), &MainWindow::showAbout);
 }
 
-WindowSizes TForm1::CurrentSizes() const {
-    return {client_->width(), client_->height(), Panel1->width(), Panel1->height()};
+WindowSizes MainWindow::CurrentSizes() const {
+    return {client_->width(), client_->height(), boardPanel->width(), boardPanel->height()};
 }
 
-void TForm1::SetSizes(const WindowSizes& s) {
+void MainWindow::SetSizes(const WindowSizes& s) {
     client_->setFixedSize(s.clientWidth, s.clientHeight);
-    Panel1->setGeometry(4, 2, s.panelWidth, s.panelHeight);
-    PaintBox1->setGeometry(1, 1, s.panelWidth - 2, s.panelHeight - 2);
+    boardPanel->setGeometry(4, 2, s.panelWidth, s.panelHeight);
+    paintBox->setGeometry(1, 1, s.panelWidth - 2, s.panelHeight - 2);
     // A fixed-size window: the menu bar adds its height to the client area.
     setFixedSize(s.clientWidth, s.clientHeight + menuBar()->sizeHint().height());
 }
 
-void TForm1::SetFrameLoopActive(bool active) {
+void MainWindow::SetFrameLoopActive(bool active) {
     FrameLoopActive = active;
     if (!active) frameTimer_.stop();
     // The interrupted wait carries on: its end may long have passed.
     else if (!frameTimer_.isActive()) frameTimer_.start(0);
 }
 
-bool TForm1::FramesHeld() const { return !FrameLoopActive || ModalOrPopupOpen(); }
+bool MainWindow::FramesHeld() const { return !FrameLoopActive || ModalOrPopupOpen(); }
 
-void TForm1::FrameWaitTimer() {
+void MainWindow::FrameWaitTimer() {
     if (!FrameLoopActive) return;
     if (waiting_) {
         const uint32_t elapsed = FrameClock() - waitStart_;  // unsigned: the wrap does no harm
@@ -270,13 +270,13 @@ void TForm1::FrameWaitTimer() {
     RunFrameLoop();
 }
 
-void TForm1::RunFrameLoop() {
+void MainWindow::RunFrameLoop() {
     if (!FrameLoopActive) return;
     // The wait for the next frame starts when this one ends, also when this one ends in an
     // error (a level that fails to load from the keyboard): the loop must go on to show
     // the Loading screen and take the next command.
     struct NextFrame {
-        TForm1* form;
+        MainWindow* form;
         ~NextFrame() {
             if (!form->FrameLoopActive) return;
             form->waiting_ = true;
@@ -291,7 +291,7 @@ void TForm1::RunFrameLoop() {
     PollInput();
 }
 
-FrameModel TForm1::Model() {
+FrameModel MainWindow::Model() {
     FrameModel m;
     m.state = flow.State;
     const int n = flow.board.BoardCols;
@@ -328,14 +328,14 @@ FrameModel TForm1::Model() {
     return m;
 }
 
-void TForm1::DrawFrame() {
+void MainWindow::DrawFrame() {
     renderer.DrawFrame(Model());
-    PaintBox1->ShowFrame(renderer.BackBuffer, renderer.FrameVersion());
+    paintBox->ShowFrame(renderer.BackBuffer, renderer.FrameVersion());
     ++FramesDrawn;
     emit FrameShown();
 }
 
-void TForm1::PollInput() {
+void MainWindow::PollInput() {
     GameFlow::Keys keys;
     keys.space = KeyState::IsDown(VK::Space);
     keys.left = KeyState::IsDown(VK::Left);
@@ -349,18 +349,18 @@ void TForm1::PollInput() {
     flow.PollInput(keys);
 }
 
-void TForm1::PaintBox1MouseDown(int x, int y) { flow.MouseDown(x, y); }
+void MainWindow::paintBoxPressed(int x, int y) { flow.MouseDown(x, y); }
 
-void TForm1::NewGame1Click() {
+void MainWindow::newGame() {
     flow.StartNewGame();
     LoadGamepack(Settings.GamepackName, 0);
 }
 
-void TForm1::Timer2Timer() {
-    Particles->Timer2Timer(flow.State, PaintBox1->width(), PaintBox1->height());
+void MainWindow::tickEffects() {
+    Particles->TickEffects(flow.State, paintBox->width(), paintBox->height());
 }
 
-void TForm1::ApplyZoom(bool on) {
+void MainWindow::ApplyZoom(bool on) {
     SetSizes(on ? ZoomOn(CurrentSizes()) : designSizes_);
     // After the last level the index is one past it; the zoomed reload shows that last
     // level again (the result is already recorded) instead of asking for one that is not there.
@@ -369,32 +369,32 @@ void TForm1::ApplyZoom(bool on) {
     flow.State = ScreenState::Playing;
 }
 
-void TForm1::DoubleSize1Click() {
-    Pause1->setChecked(false);
-    DoubleSize1->setChecked(!DoubleSize1->isChecked());
-    Settings.SetDoubleSize(DoubleSize1->isChecked());
-    ApplyZoom(DoubleSize1->isChecked());
+void MainWindow::toggleZoom() {
+    pauseAction->setChecked(false);
+    zoomAction->setChecked(!zoomAction->isChecked());
+    Settings.SetDoubleSize(zoomAction->isChecked());
+    ApplyZoom(zoomAction->isChecked());
 }
 
-void TForm1::OnTop1Click() {
-    OnTop1->setChecked(!OnTop1->isChecked());
-    Settings.OnTop = GameSettings::Flag(OnTop1->isChecked());
+void MainWindow::toggleStayOnTop() {
+    stayOnTopAction->setChecked(!stayOnTopAction->isChecked());
+    Settings.OnTop = GameSettings::Flag(stayOnTopAction->isChecked());
     const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, OnTop1->isChecked());
+    setWindowFlag(Qt::WindowStaysOnTopHint, stayOnTopAction->isChecked());
     if (visible) show();  // changing the flags hides a shown window
 }
 
-void TForm1::Music1Click() {
-    Music1->setChecked(!Music1->isChecked());
-    SwitchMusic(Music1->isChecked());
+void MainWindow::toggleMusic() {
+    musicAction->setChecked(!musicAction->isChecked());
+    SwitchMusic(musicAction->isChecked());
 }
 
-void TForm1::SoundFX1Click() {
-    SoundFX1->setChecked(!SoundFX1->isChecked());
-    Settings.PlaySoundFX = GameSettings::Flag(SoundFX1->isChecked());
+void MainWindow::toggleSoundEffects() {
+    soundEffectsAction->setChecked(!soundEffectsAction->isChecked());
+    Settings.PlaySoundFX = GameSettings::Flag(soundEffectsAction->isChecked());
 }
 
-void TForm1::ClearTop10Table1Click() {
+void MainWindow::clearTopTen() {
     SetFrameLoopActive(false);
     const bool yes = AskYesNo("Confirm", "Are you sure to clear all Top 10 entries?");
     SetFrameLoopActive(true);
@@ -403,7 +403,7 @@ void TForm1::ClearTop10Table1Click() {
     StoreRecords();
 }
 
-void TForm1::SaveGame1Click() {
+void MainWindow::saveGame() {
     try {
         WriteSaveGame(store_, MakeSaveGame(Settings.GamepackName, flow.LevelIndex, flow.TimeLeft,
                                            flow.board.MoveCount, flow.board.TileGrid, flow.board.BoardCols));
@@ -414,7 +414,7 @@ void TForm1::SaveGame1Click() {
     }
 }
 
-void TForm1::Restoregame1Click() {
+void MainWindow::restoreGame() {
     const std::optional<SaveGameRecord> saved = ReadSaveGame(store_);
     if (!saved) return;
     // A save whose level is gone (made on the Top 10 screen, or the pack changed since)
@@ -425,7 +425,7 @@ void TForm1::Restoregame1Click() {
         CheckSavedLevel(*saved, h.LevelCount, h.CellsPerSide());
     } catch (const GamepackOpenError&) {
     }
-    Pause1->setChecked(false);
+    pauseAction->setChecked(false);
     flow.LevelIndex = saved->LevelIndex;
     Settings.GamepackName = saved->Gamepack;
     if (!LoadGamepack(Settings.GamepackName, flow.LevelIndex)) return;
@@ -435,35 +435,35 @@ void TForm1::Restoregame1Click() {
     ApplySavedBoard(*saved, flow.board.TileGrid, flow.board.BoardCols);
 }
 
-void TForm1::Settings1Click() {
+void MainWindow::showSettings() {
     SetFrameLoopActive(false);
     {
         // Made for this one showing and gone with the scope.
-        TForm2 dialog(this, TForm2Links{*MusicEngine, Settings.GamepackName, Settings.MusicVolume,
-                                        Settings.SlideSpeed, Pause1, [this] {
+        SettingsDialog dialog(this, SettingsDialogLinks{*MusicEngine, Settings.GamepackName, Settings.MusicVolume,
+                                        Settings.SlideSpeed, pauseAction, [this] {
                                             flow.LevelIndex = 0;
                                             LoadGamepack(Settings.GamepackName, 0);
                                         }});
         // OK clears the Pause/Preview check mark; a game left on the Paused screen follows
         // it back to Playing, or the next P would pause it a second time.
-        if (dialog.exec() == QDialog::Accepted && flow.State == ScreenState::Paused && !Pause1->isChecked())
+        if (dialog.exec() == QDialog::Accepted && flow.State == ScreenState::Paused && !pauseAction->isChecked())
             flow.State = ScreenState::Playing;
     }
     SetFrameLoopActive(true);
 }
 
-void TForm1::About1Click() {
+void MainWindow::showAbout() {
     SetFrameLoopActive(false);
     {
-        TForm3 dialog(this, VersionText);
+        AboutBox dialog(this, VersionText);
         dialog.exec();
     }
     SetFrameLoopActive(true);
 }
 
-void TForm1::Exit1Click() { close(); }
+void MainWindow::exitGame() { close(); }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     // The window system's exposures arrive at the native window; a changed window flag
     // may have made a new one.
     if (QWindow* window = windowHandle()) window->installEventFilter(this);
@@ -477,39 +477,39 @@ struct ExposeRegion : QExposeEvent {
 };
 }  // namespace
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Uncovered while frames are held, the paint box shows black until the next frame,
     // not a frame that is no longer current.
     if (event->type() == QEvent::Expose && watched == windowHandle() && FramesHeld())
-        PaintBox1->Uncover(ExposeRegion::Of(static_cast<QExposeEvent*>(event))
-                               .translated(-PaintBox1->mapTo(this, QPoint(0, 0))));
+        paintBox->Uncover(ExposeRegion::Of(static_cast<QExposeEvent*>(event))
+                               .translated(-paintBox->mapTo(this, QPoint(0, 0))));
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     SetFrameLoopActive(false);
     event->accept();
 }
 
-void TForm1::PlaySoundEffect(const char* name) {
+void MainWindow::PlaySoundEffect(const char* name) {
     if (!audio_ || !name) return;
     for (int i = 0; i < 3; ++i)
         if (qstricmp(name, kEffectNames[i]) == 0) audio_->PlayEffect(soundEffects_[i]);
 }
-bool TForm1::SoundEffectsOn() const { return Settings.SoundFXOn(); }
-int TForm1::SlideSpeed() const { return Settings.SlideSpeedValue(); }
-int TForm1::LevelCount() const { return Header.LevelCount; }
-void TForm1::LoadLevel(int level) { LoadGamepack(Settings.GamepackName, level); }
+bool MainWindow::SoundEffectsOn() const { return Settings.SoundFXOn(); }
+int MainWindow::SlideSpeed() const { return Settings.SlideSpeedValue(); }
+int MainWindow::LevelCount() const { return Header.LevelCount; }
+void MainWindow::LoadLevel(int level) { LoadGamepack(Settings.GamepackName, level); }
 
-void TForm1::RecordResult(int32_t moves, int32_t timeLeft) {
+void MainWindow::RecordResult(int32_t moves, int32_t timeLeft) {
     HiScores.RecordResult(moves, timeLeft, Settings.GamepackName);
     // Stored at once, so that a result survives the program being killed later.
     StoreRecords();
 }
 
-void TForm1::SetPauseChecked(bool checked) { Pause1->setChecked(checked); }
-bool TForm1::PauseChecked() const { return Pause1->isChecked(); }
-void TForm1::SetTopTenChecked(bool checked) { op101->setChecked(checked); }
-bool TForm1::TopTenChecked() const { return op101->isChecked(); }
-void TForm1::ResetHighlights() { HiScores.ResetHighlight(); }
-void TForm1::EnterPaused() { Pause.Enter(ProgramRandom()); }
+void MainWindow::SetPauseChecked(bool checked) { pauseAction->setChecked(checked); }
+bool MainWindow::PauseChecked() const { return pauseAction->isChecked(); }
+void MainWindow::SetTopTenChecked(bool checked) { topTenAction->setChecked(checked); }
+bool MainWindow::TopTenChecked() const { return topTenAction->isChecked(); }
+void MainWindow::ResetHighlights() { HiScores.ResetHighlight(); }
+void MainWindow::EnterPaused() { Pause.Enter(ProgramRandom()); }

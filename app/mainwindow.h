@@ -54,22 +54,22 @@ private:
 
 // The main window: owns the game's objects and wires the menu, the timers, the paint box
 // and the frame loop to them.
-class TForm1 : public QMainWindow, public GameHost {
+class MainWindow : public QMainWindow, public GameHost {
     Q_OBJECT
 public:
     // The store keeps the settings, the Top 10 table and the saved game between runs.
     // audio is the sound card, owned by the caller and outliving the window; without one
     // the game runs silently.
-    explicit TForm1(SettingsStore& store, platform::Audio* audio = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(SettingsStore& store, platform::Audio* audio = nullptr);
+    ~MainWindow() override;
 
     // Components, named as the rest of the game refers to them.
-    QFrame* Panel1 = nullptr;
-    PaintBox* PaintBox1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QAction *NewGame1, *Pause1, *SaveGame1, *Restoregame1, *op101, *ClearTop10Table1, *Exit1;
-    QAction *Settings1, *DoubleSize1, *OnTop1, *Music1, *SoundFX1, *About1;
+    QFrame* boardPanel = nullptr;
+    PaintBox* paintBox = nullptr;
+    QTimer* levelClock = nullptr;
+    QTimer* effectsTimer = nullptr;
+    QAction *newGameAction, *pauseAction, *saveGameAction, *restoreGameAction, *topTenAction, *clearTopTenAction, *exitAction;
+    QAction *settingsAction, *zoomAction, *stayOnTopAction, *musicAction, *soundEffectsAction, *aboutAction;
 
     GameFlow flow{*this};
     FrameRenderer renderer;
@@ -108,7 +108,7 @@ public:
     bool OpenGamepackFile(const std::string& path);
     // "Can't load gamepack!" while the window was made: the program ends before it shows.
     bool StartFailed() const { return startFailed_; }
-    void PaintBox1MouseDown(int x, int y);
+    void paintBoxPressed(int x, int y);
     void ApplyZoom(bool on);
 
     // GameHost
@@ -118,7 +118,7 @@ public:
     int LevelCount() const override;
     void LoadLevel(int level) override;
     void RecordResult(int32_t moves, int32_t timeLeft) override;
-    void NewGame() override { NewGame1Click(); }
+    void NewGame() override { newGame(); }
     void SetPauseChecked(bool checked) override;
     bool PauseChecked() const override;
     void SetTopTenChecked(bool checked) override;
@@ -127,21 +127,21 @@ public:
     void EnterPaused() override;
 
 public slots:
-    void NewGame1Click();
-    void Exit1Click();
-    void Pause1Click() { flow.Pause1Click(); }
-    void op101Click() { flow.op101Click(); }
-    void Timer1Timer() { flow.Timer1Timer(); }
-    void Timer2Timer();
-    void DoubleSize1Click();
-    void OnTop1Click();
-    void Music1Click();
-    void SoundFX1Click();
-    void SaveGame1Click();
-    void Restoregame1Click();
-    void ClearTop10Table1Click();
-    void Settings1Click();
-    void About1Click();
+    void newGame();
+    void exitGame();
+    void togglePause() { flow.TogglePause(); }
+    void showTopTen() { flow.ToggleTopTen(); }
+    void tickLevelClock() { flow.TickLevelClock(); }
+    void tickEffects();
+    void toggleZoom();
+    void toggleStayOnTop();
+    void toggleMusic();
+    void toggleSoundEffects();
+    void saveGame();
+    void restoreGame();
+    void clearTopTen();
+    void showSettings();
+    void showAbout();
 
 signals:
     void FrameShown();  // each frame, once it is on screen

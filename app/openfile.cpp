@@ -11,7 +11,7 @@
 #include "platform/dialogs.h"
 #include "platform/gamepackfolders.h"
 
-bool TForm1::OpenGamepackFile(const std::string& path) {
+bool MainWindow::OpenGamepackFile(const std::string& path) {
     try {
         // The header and the first level's chunks are checked before anything is copied
         // or changed; a damaged file leaves the game as it was.
@@ -35,7 +35,7 @@ bool TForm1::OpenGamepackFile(const std::string& path) {
     }
     Settings.GamepackName = pack.name;
     try {
-        NewGame1Click();
+        newGame();
     } catch (const std::exception& e) {
         // A picture that cannot be decoded: shown as the top-level handler shows it (this
         // may run before the event loop, outside that handler); the Loading screen stays.

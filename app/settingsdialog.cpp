@@ -101,94 +101,94 @@ int DecimalValue(const std::string& text) { return QString::fromStdString(text).
 
 }  // namespace
 
-TForm2::TForm2(QWidget* owner, TForm2Links links) : QDialog(owner), links_(std::move(links)) {
+SettingsDialog::SettingsDialog(QWidget* owner, SettingsDialogLinks links) : QDialog(owner), links_(std::move(links)) {
     setWindowTitle("Game settings");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(DialogFont(kSansSerifFamilies, PixelsForPoints(8)));
     setFixedSize(335, 300);
 
-    GroupBox1 = new FramedGroupBox(" Available gamepacks ", this);
-    GroupBox1->setGeometry(4, 4, 325, 165);
-    ListBox1 = new QListWidget(GroupBox1);
-    ListBox1->setGeometry(8, 16, 193, 81);
-    ListBox1->setItemDelegate(new FixedHeightDelegate(13, ListBox1));
-    ListBox1->setUniformItemSizes(true);
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->installEventFilter(this);
+    gamepackGroup = new FramedGroupBox(" Available gamepacks ", this);
+    gamepackGroup->setGeometry(4, 4, 325, 165);
+    gamepackList = new QListWidget(gamepackGroup);
+    gamepackList->setGeometry(8, 16, 193, 81);
+    gamepackList->setItemDelegate(new FixedHeightDelegate(13, gamepackList));
+    gamepackList->setUniformItemSizes(true);
+    gamepackList->setSelectionMode(QAbstractItemView::SingleSelection);
+    gamepackList->installEventFilter(this);
     // The labels on the right end at the group box's frame.
-    const int infoWidth = GroupBox1->width() - 208 - 4;
-    Label1 = MakeLabel(GroupBox1, kLevelCount, 208, 16, infoWidth, 14);
-    Label2 = MakeLabel(GroupBox1, "Dimensions: ", 208, 32, infoWidth, 14);
-    Label3 = MakeLabel(GroupBox1, kDifficulty, 208, 48, infoWidth, 14);
-    Label4 = MakeLabel(GroupBox1, kTimer, 208, 64, infoWidth, 14);
-    Label6 = MakeLabel(GroupBox1, "Description:", 208, 80, infoWidth, 14);
-    Label5 = MakeLabel(GroupBox1, "", 8, 104, 310, 49);
-    Label5->setWordWrap(true);
+    const int infoWidth = gamepackGroup->width() - 208 - 4;
+    levelCountLabel = MakeLabel(gamepackGroup, kLevelCount, 208, 16, infoWidth, 14);
+    dimensionsLabel = MakeLabel(gamepackGroup, "Dimensions: ", 208, 32, infoWidth, 14);
+    difficultyLabel = MakeLabel(gamepackGroup, kDifficulty, 208, 48, infoWidth, 14);
+    timerLabel = MakeLabel(gamepackGroup, kTimer, 208, 64, infoWidth, 14);
+    descriptionCaption = MakeLabel(gamepackGroup, "Description:", 208, 80, infoWidth, 14);
+    descriptionText = MakeLabel(gamepackGroup, "", 8, 104, 310, 49);
+    descriptionText->setWordWrap(true);
 
-    GroupBox2 = new FramedGroupBox(" Other settings ", this);
-    GroupBox2->setGeometry(8, 176, 321, 73);
-    Label7 = MakeLabel(GroupBox2, "Music volume:", 16, 18, 140, 14);
-    TrackBar1 = MakeSlider(GroupBox2, 6, 32, 0, 239, 10);
-    Label8 = MakeLabel(GroupBox2, "Animation speed:", 168, 18, 140, 14);
-    TrackBar2 = MakeSlider(GroupBox2, 162, 32, 1, 24, 1);
+    otherGroup = new FramedGroupBox(" Other settings ", this);
+    otherGroup->setGeometry(8, 176, 321, 73);
+    volumeCaption = MakeLabel(otherGroup, "Music volume:", 16, 18, 140, 14);
+    volumeSlider = MakeSlider(otherGroup, 6, 32, 0, 239, 10);
+    speedCaption = MakeLabel(otherGroup, "Animation speed:", 168, 18, 140, 14);
+    speedSlider = MakeSlider(otherGroup, 162, 32, 1, 24, 1);
 
-    Button2 = new QPushButton("OK", this);
-    Button2->setGeometry(168, 264, 75, 25);
-    Button2->setDefault(true);
-    Button1 = new QPushButton("Cancel", this);
-    Button1->setGeometry(248, 264, 75, 25);
+    okButton = new QPushButton("OK", this);
+    okButton->setGeometry(168, 264, 75, 25);
+    okButton->setDefault(true);
+    cancelButton = new QPushButton("Cancel", this);
+    cancelButton->setGeometry(248, 264, 75, 25);
 
-    setTabOrder(ListBox1, TrackBar1);
-    setTabOrder(TrackBar1, TrackBar2);
-    setTabOrder(TrackBar2, Button2);
-    setTabOrder(Button2, Button1);
-    ListBox1->setFocus();
+    setTabOrder(gamepackList, volumeSlider);
+    setTabOrder(volumeSlider, speedSlider);
+    setTabOrder(speedSlider, okButton);
+    setTabOrder(okButton, cancelButton);
+    gamepackList->setFocus();
 
-    FormCreate();
+    FillControls();
 
-    // Connected after FormCreate, so that setting up the controls changes nothing.
-    connect(ListBox1, &QListWidget::itemSelectionChanged, this, &TForm2::ListBox1Click);
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &TForm2::ListBox1DblClick);
-    connect(TrackBar1, &QSlider::valueChanged, this, &TForm2::TrackBar1Change);
-    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    // Connected after FillControls, so that setting up the controls changes nothing.
+    connect(gamepackList, &QListWidget::itemSelectionChanged, this, &SettingsDialog::showSelectedGamepack);
+    connect(gamepackList, &QListWidget::itemDoubleClicked, this, &SettingsDialog::gamepackDoubleClicked);
+    connect(volumeSlider, &QSlider::valueChanged, this, &SettingsDialog::volumeChanged);
+    connect(okButton, &QPushButton::clicked, this, &SettingsDialog::confirm);
+    connect(cancelButton, &QPushButton::clicked, this, &SettingsDialog::cancel);
 
     const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     if (screen) move(screen->availableGeometry().center() - rect().center());
 }
 
-void TForm2::FormCreate() {
+void SettingsDialog::FillControls() {
     InitialGamepackName = links_.GamepackName;
     InitialVolume = links_.MusicEngine.Volume();
-    TrackBar1->setValue(DecimalValue(links_.MusicVolume));
-    TrackBar2->setValue(DecimalValue(links_.SlideSpeed));
+    volumeSlider->setValue(DecimalValue(links_.MusicVolume));
+    speedSlider->setValue(DecimalValue(links_.SlideSpeed));
     ListGamepacks();
     // The stored name is matched exactly: it must open again as it is.
     for (size_t row = 0; row < entries_.size(); ++row) {
         if (entries_[row] == links_.GamepackName) {
-            ListBox1->setCurrentRow(int(row));
+            gamepackList->setCurrentRow(int(row));
             ShowGamepackInfo();
             break;
         }
     }
 }
 
-void TForm2::ListGamepacks() {
-    ListBox1->clear();
+void SettingsDialog::ListGamepacks() {
+    gamepackList->clear();
     entries_.clear();
     // The current directory's packs, the player's and the installed ones, each name once.
     for (std::string& name : platform::ListGamepacks()) {
-        ListBox1->addItem(QFile::decodeName(QByteArray::fromStdString(name)));
+        gamepackList->addItem(QFile::decodeName(QByteArray::fromStdString(name)));
         entries_.push_back(std::move(name));
     }
 }
 
-int TForm2::SelectedRow() const {
-    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
-    return selected.isEmpty() ? -1 : ListBox1->row(selected.first());
+int SettingsDialog::SelectedRow() const {
+    const QList<QListWidgetItem*> selected = gamepackList->selectedItems();
+    return selected.isEmpty() ? -1 : gamepackList->row(selected.first());
 }
 
-void TForm2::ShowGamepackInfo() {
+void SettingsDialog::ShowGamepackInfo() {
     const int row = SelectedRow();
     if (row < 0) return;
     GamepackHeader h;
@@ -202,41 +202,41 @@ void TForm2::ShowGamepackInfo() {
         return;
     }
     const QString size = QString::fromLatin1(SizeTexts[h.SizeIndex]);
-    Label1->setText(kLevelCount + QString::number(h.LevelCount));
-    Label2->setText(kSize + size + "x" + size);
-    Label3->setText(kDifficulty + QString::fromLatin1(DifficultyNames[h.Difficulty]));
-    Label4->setText(QString(kTimer) + (h.TimerIndex != 0 ? "Yes" : "No"));
+    levelCountLabel->setText(kLevelCount + QString::number(h.LevelCount));
+    dimensionsLabel->setText(kSize + size + "x" + size);
+    difficultyLabel->setText(kDifficulty + QString::fromLatin1(DifficultyNames[h.Difficulty]));
+    timerLabel->setText(QString(kTimer) + (h.TimerIndex != 0 ? "Yes" : "No"));
     const QString description = FromAnsi(h.Description);
-    Label5->setText(FitDescription(description, *Label5));
+    descriptionText->setText(FitDescription(description, *descriptionText));
     // A tip takes text with a tag on its first line for markup: given as markup always,
     // spaces kept, the description shows as it is.
-    Label5->setToolTip("<p style=\"white-space:pre-wrap\">" + description.toHtmlEscaped() + "</p>");
+    descriptionText->setToolTip("<p style=\"white-space:pre-wrap\">" + description.toHtmlEscaped() + "</p>");
 }
 
-void TForm2::ClearGamepackInfo() {
-    Label1->setText(kLevelCount);
-    Label2->setText(kSize);
-    Label3->setText(kDifficulty);
-    Label4->setText(kTimer);
-    Label5->clear();
-    Label5->setToolTip({});
+void SettingsDialog::ClearGamepackInfo() {
+    levelCountLabel->setText(kLevelCount);
+    dimensionsLabel->setText(kSize);
+    difficultyLabel->setText(kDifficulty);
+    timerLabel->setText(kTimer);
+    descriptionText->clear();
+    descriptionText->setToolTip({});
 }
 
-void TForm2::ListBox1Click() {
+void SettingsDialog::showSelectedGamepack() {
     if (SelectedRow() >= 0) ShowGamepackInfo();
 }
 
-void TForm2::ListBox1DblClick() { Button2Click(); }
+void SettingsDialog::gamepackDoubleClicked() { confirm(); }
 
-void TForm2::TrackBar1Change(int position) {
+void SettingsDialog::volumeChanged(int position) {
     links_.MusicVolume = std::to_string(position);
     links_.MusicEngine.SetVolume(position);
 }
 
-void TForm2::Button2Click() {
-    if (links_.Pause1) links_.Pause1->setChecked(false);
-    links_.MusicVolume = std::to_string(TrackBar1->value());
-    links_.SlideSpeed = std::to_string(TrackBar2->value());
+void SettingsDialog::confirm() {
+    if (links_.pauseAction) links_.pauseAction->setChecked(false);
+    links_.MusicVolume = std::to_string(volumeSlider->value());
+    links_.SlideSpeed = std::to_string(speedSlider->value());
     const int row = SelectedRow();
     const bool otherPack = row >= 0 && entries_[size_t(row)] != InitialGamepackName;
     // Closed before the load, so that a gamepack that fails to load (its message comes
@@ -249,30 +249,30 @@ void TForm2::Button2Click() {
     }
 }
 
-void TForm2::Button1Click() {
+void SettingsDialog::cancel() {
     links_.MusicVolume = std::to_string(InitialVolume);
     links_.MusicEngine.SetVolume(InitialVolume);
     reject();
 }
 
-void TForm2::keyPressEvent(QKeyEvent* event) {
+void SettingsDialog::keyPressEvent(QKeyEvent* event) {
     // Esc is the Cancel button, which undoes the volume; QDialog would only reject, as the
     // title bar's close button does.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Button1->click();
+        cancelButton->click();
         return;
     }
     QDialog::keyPressEvent(event);
 }
 
-bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
     // With nothing selected, the first arrow key selects the first entry. The view has
     // already made that entry current without selecting it, and would step past it.
-    if (watched == ListBox1 && event->type() == QEvent::KeyPress && SelectedRow() < 0 &&
-        ListBox1->count() > 0) {
+    if (watched == gamepackList && event->type() == QEvent::KeyPress && SelectedRow() < 0 &&
+        gamepackList->count() > 0) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Down || key == Qt::Key_Up) {
-            ListBox1->setCurrentRow(0);
+            gamepackList->setCurrentRow(0);
             return true;
         }
     }

@@ -42,7 +42,7 @@ void GameFlow::MouseDown(int x, int y) {
     CheckSolved();
 }
 
-void GameFlow::Timer1Timer() {
+void GameFlow::TickLevelClock() {
     if (State != ScreenState::Playing || !TimerActive) return;
     // A restored game may start at any time left, the lowest 32-bit value included.
     if (TimeLeft > std::numeric_limits<int32_t>::min()) TimeLeft -= 1;
@@ -67,7 +67,7 @@ void GameFlow::NextLevel() {
     host_.SetTopTenChecked(true);
 }
 
-void GameFlow::Pause1Click() {
+void GameFlow::TogglePause() {
     if (State != ScreenState::Playing && State != ScreenState::Paused) return;
     const bool checked = !host_.PauseChecked();
     host_.SetPauseChecked(checked);
@@ -79,7 +79,7 @@ void GameFlow::Pause1Click() {
     }
 }
 
-void GameFlow::op101Click() {
+void GameFlow::ToggleTopTen() {
     if (State != ScreenState::Playing && State != ScreenState::TopTen) return;
     const bool checked = !host_.TopTenChecked();
     host_.SetTopTenChecked(checked);

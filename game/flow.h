@@ -49,11 +49,11 @@ public:
     bool AdvanceSlide() { return board.AdvanceSlide(host_.SlideSpeed()); }  // true when a slide ended
     void PollInput(const Keys& keys);
     void MouseDown(int x, int y);
-    void Timer1Timer();
+    void TickLevelClock();
     void NextLevel();
     bool CheckSolved();
-    void Pause1Click();
-    void op101Click();
+    void TogglePause();
+    void ToggleTopTen();
     void StartNewGame();  // the state part of New game; the host then loads level 0
 
     // A level load starts the clock (a limit of 0 seconds: no clock, TimeLeft kept) and

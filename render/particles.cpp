@@ -88,7 +88,7 @@ void ParticleSystem::UpdateParticles(QImage& target) {
     }
 }
 
-void ParticleSystem::Timer2Timer(ScreenState state, int width, int height) {
+void ParticleSystem::TickEffects(ScreenState state, int width, int height) {
     if (state != ScreenState::GameOver && state != ScreenState::Paused && state != ScreenState::TopTen)
         return;
     // A surface without room for the 40-pixel margin has no bursts (Random needs a range).

@@ -64,7 +64,7 @@ public:
     void UpdateParticles(QImage& target);
     // The 300 ms effects tick: one or two bursts on the screens that show particles,
     // centred at least 40 pixels inside a width x height surface.
-    void Timer2Timer(ScreenState state, int width, int height);
+    void TickEffects(ScreenState state, int width, int height);
 
     int GroupsInUse() const;
 

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
 
     MemoryStore store;  // first run: music and effects on, default.spx
     platform::SdlAudio audio;
-    TForm1 form(store, &audio);
+    MainWindow form(store, &audio);
     if (form.StartFailed()) return 2;
     form.show();
 
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     qint64 last = -1;
     double lastCpu = 0;
     std::vector<Interval> intervals;
-    QObject::connect(&form, &TForm1::FrameShown, [&] {
+    QObject::connect(&form, &MainWindow::FrameShown, [&] {
         const qint64 now = clock.nsecsElapsed();
         const double cpu = ThreadCpuMs();
         if (last >= 0) intervals.push_back({double(now - last) / 1e6, cpu - lastCpu, phase, loadBetween});
@@ -105,15 +105,15 @@ int main(int argc, char** argv) {
     keys.start(400);
     at(0.30, [&] {
         // The load runs inside this handler, between two frames: that interval is marked.
-        form.NewGame1->trigger();
+        form.newGameAction->trigger();
         loadBetween = true;
     });
     at(0.40, [&] {
         phase = "paused";
-        form.Pause1->trigger();
+        form.pauseAction->trigger();
     });
     at(0.70, [&] {
-        form.Pause1->trigger();
+        form.pauseAction->trigger();
         phase = "play";
     });
     at(1.0, [&] { form.close(); });

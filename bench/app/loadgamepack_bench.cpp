@@ -55,7 +55,7 @@ void LoadSevenBySevenZoomedWithSong(benchmark::State& state) {
     store.WriteString("DoubleSize", "1");
     store.WriteString("PlayMusic", "0");
     {
-        TForm1 form(store);
+        MainWindow form(store);
         if (form.flow.board.TileSize != 61) state.SkipWithError("not a zoomed 7 x 7 board");
         for (auto _ : state) benchmark::DoNotOptimize(form.LoadGamepack("default.spx", 0));
     }

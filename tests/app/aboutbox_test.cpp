@@ -29,7 +29,7 @@ public slots:
 
 namespace {
 
-class AboutBox : public testing::Test {
+class AboutBoxTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
@@ -43,8 +43,8 @@ protected:
         while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
     }
 
-    std::unique_ptr<TForm3> Open(const QString& version = "1.10") {
-        auto box = std::make_unique<TForm3>(nullptr, version);
+    std::unique_ptr<AboutBox> Open(const QString& version = "1.10") {
+        auto box = std::make_unique<AboutBox>(nullptr, version);
         box->show();
         return box;
     }
@@ -67,14 +67,14 @@ protected:
     UrlRecorder urls_;
 };
 
-TEST_F(AboutBox, ShowsVAndTheVersionWithoutASpace) {
-    EXPECT_EQ(Open()->Label2->text(), "v1.10");
-    EXPECT_EQ(Open("2.07")->Label2->text(), "v2.07");
+TEST_F(AboutBoxTest, ShowsVAndTheVersionWithoutASpace) {
+    EXPECT_EQ(Open()->version->text(), "v1.10");
+    EXPECT_EQ(Open("2.07")->version->text(), "v2.07");
 }
 
-TEST_F(AboutBox, ShowsTheProjectsIcon) {
+TEST_F(AboutBoxTest, ShowsTheProjectsIcon) {
     auto box = Open();
-    const QImage icon = box->Image1->pixmap().toImage();
+    const QImage icon = box->icon->pixmap().toImage();
     ASSERT_FALSE(icon.isNull()) << "the icon resource is not linked in";
     EXPECT_EQ(icon.size(), QSize(32, 32));
     std::set<QRgb> colours;
@@ -83,7 +83,7 @@ TEST_F(AboutBox, ShowsTheProjectsIcon) {
     EXPECT_GT(colours.size(), 8u);
 }
 
-TEST_F(AboutBox, TheRedTitleIsDrawnOverItsShadowTwoRightAndFourDown) {
+TEST_F(AboutBoxTest, TheRedTitleIsDrawnOverItsShadowTwoRightAndFourDown) {
     auto box = Open();
     const QImage shot = box->grab().toImage();
     // The bounding boxes of the title's red and the shadow's black pixels.
@@ -99,30 +99,30 @@ TEST_F(AboutBox, TheRedTitleIsDrawnOverItsShadowTwoRightAndFourDown) {
     EXPECT_NEAR(black.right() - red.right(), 2, 1);
     EXPECT_NEAR(black.bottom() - red.bottom(), 4, 1);
     // Drawn over: the title's pixels are red where both texts fall.
-    const QRect title = box->Label7->geometry();
-    EXPECT_LT(box->children().indexOf(box->Label1), box->children().indexOf(box->Label7));
+    const QRect title = box->title->geometry();
+    EXPECT_LT(box->children().indexOf(box->titleShadow), box->children().indexOf(box->title));
     EXPECT_TRUE(title.contains(red));
 }
 
-TEST_F(AboutBox, TheWebLinkOpensThePlayersGamepackFolder) {
+TEST_F(AboutBoxTest, TheWebLinkOpensThePlayersGamepackFolder) {
     // Not the current directory: the folder new packs go into, made if it is not there yet.
     const QByteArray oldHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", dir_.filePath("data").toLocal8Bit());
     const QString folder = dir_.filePath("data/marlipan/gamepacks");
     auto box = Open();
-    QTest::mouseClick(box->Label4, Qt::LeftButton);
+    QTest::mouseClick(box->gamepacksLink, Qt::LeftButton);
     qputenv("XDG_DATA_HOME", oldHome);
     ASSERT_EQ(urls_.opened.size(), 1);
     EXPECT_TRUE(urls_.opened[0].isLocalFile());
     EXPECT_EQ(urls_.opened[0].toLocalFile(), folder);
     EXPECT_TRUE(QDir(folder).exists());
     EXPECT_TRUE(box->isVisible());
-    EXPECT_EQ(box->Label4->toolTip(), QDir::toNativeSeparators(folder));
+    EXPECT_EQ(box->gamepacksLink->toolTip(), QDir::toNativeSeparators(folder));
 }
 
-TEST_F(AboutBox, TheMailLinkStartsAMessageAboutMarlipan) {
+TEST_F(AboutBoxTest, TheMailLinkStartsAMessageAboutMarlipan) {
     auto box = Open();
-    QTest::mouseClick(box->Label6, Qt::LeftButton);
+    QTest::mouseClick(box->commentsLink, Qt::LeftButton);
     ASSERT_EQ(urls_.opened.size(), 1);
     const QUrl url = urls_.opened[0];
     EXPECT_EQ(url.scheme(), "mailto");
@@ -131,10 +131,10 @@ TEST_F(AboutBox, TheMailLinkStartsAMessageAboutMarlipan) {
     EXPECT_TRUE(box->isVisible());
 }
 
-TEST_F(AboutBox, LeavingALinkRestoresTheCursorThatWasThere) {
+TEST_F(AboutBoxTest, LeavingALinkRestoresTheCursorThatWasThere) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     auto box = Open();
-    for (QLabel* link : {box->Label4, box->Label6}) {
+    for (QLabel* link : {box->gamepacksLink, box->commentsLink}) {
         Enter(link);
         EXPECT_EQ(Cursor(), Qt::PointingHandCursor);
         Leave(link);
@@ -144,18 +144,18 @@ TEST_F(AboutBox, LeavingALinkRestoresTheCursorThatWasThere) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(AboutBox, ClosingOverALinkGivesTheCursorBack) {
+TEST_F(AboutBoxTest, ClosingOverALinkGivesTheCursorBack) {
     auto box = Open();
-    Enter(box->Label4);
+    Enter(box->gamepacksLink);
     ASSERT_EQ(Cursor(), Qt::PointingHandCursor);
     QTest::keyClick(box.get(), Qt::Key_Return);
     EXPECT_FALSE(box->isVisible());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    Leave(box->Label4);  // a late Leave takes nothing more
+    Leave(box->gamepacksLink);  // a late Leave takes nothing more
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(AboutBox, EnterAndEscBothClose) {
+TEST_F(AboutBoxTest, EnterAndEscBothClose) {
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
         auto box = Open();
         QTest::keyClick(box.get(), key);
@@ -163,19 +163,19 @@ TEST_F(AboutBox, EnterAndEscBothClose) {
     }
 }
 
-TEST_F(AboutBox, TextsFitAndTheLinksStayClearOfTheButton) {
+TEST_F(AboutBoxTest, TextsFitAndTheLinksStayClearOfTheButton) {
     // A long folder is shortened to fit; its full path is in the tip.
     QDir(dir_.path()).mkpath("a-rather-long-folder-name/where-the-gamepacks/of-this-player/are-kept");
     ASSERT_TRUE(QDir::setCurrent(dir_.path() + "/a-rather-long-folder-name/where-the-gamepacks/of-this-player/are-kept"));
     auto box = Open();
     for (QLabel* label : box->findChildren<QLabel*>()) {
-        if (label == box->Image1) continue;
+        if (label == box->icon) continue;
         SCOPED_TRACE(label->text().toStdString());
         EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
         EXPECT_TRUE(box->rect().contains(label->geometry()));
     }
-    EXPECT_FALSE(box->Label4->geometry().intersects(box->Button1->geometry()));
-    EXPECT_FALSE(box->Label6->geometry().intersects(box->Button1->geometry()));
+    EXPECT_FALSE(box->gamepacksLink->geometry().intersects(box->okButton->geometry()));
+    EXPECT_FALSE(box->commentsLink->geometry().intersects(box->okButton->geometry()));
     EXPECT_EQ(box->size(), QSize(254, 138));
 }
 

@@ -24,7 +24,7 @@ protected:
     // Runs `command`; once its dialog is up, records what the window looked like and hands
     // the dialog to `act`, which must close it.
     template <typename Dialog>
-    void RunWhileOpen(void (TForm1::*command)(), const std::function<void(Dialog&)>& act) {
+    void RunWhileOpen(void (MainWindow::*command)(), const std::function<void(Dialog&)>& act) {
         QTimer::singleShot(0, [this, act] {
             auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
             opened_ = dialog != nullptr;
@@ -42,21 +42,21 @@ protected:
 TEST_F(DialogCommands, SettingsOkOnAnotherPackStartsItsFirstLevelAndTheLoopResumes) {
     Write("default.spx", MakeGamepack(1, 0, 3));
     Write("small.spx", MakeGamepack(0, 0, 1));
-    TForm1& w = Start();
+    MainWindow& w = Start();
     w.flow.LevelIndex = 2;
     w.flow.board.MoveCount = 17;
     ASSERT_EQ(w.flow.board.BoardCols, 4);
 
-    RunWhileOpen<TForm2>(&TForm1::Settings1Click, [](TForm2& d) {
-        for (int row = 0; row < d.ListBox1->count(); ++row)
-            if (d.EntryName(row) == "small.spx") d.ListBox1->setCurrentRow(row);
-        QTest::mouseClick(d.Button2, Qt::LeftButton);
+    RunWhileOpen<SettingsDialog>(&MainWindow::showSettings, [](SettingsDialog& d) {
+        for (int row = 0; row < d.gamepackList->count(); ++row)
+            if (d.EntryName(row) == "small.spx") d.gamepackList->setCurrentRow(row);
+        QTest::mouseClick(d.okButton, Qt::LeftButton);
     });
 
     EXPECT_TRUE(opened_);
     EXPECT_FALSE(loopWhileOpen_);
     EXPECT_TRUE(w.FrameLoopActive);
-    EXPECT_TRUE(w.findChildren<TForm2*>().isEmpty());
+    EXPECT_TRUE(w.findChildren<SettingsDialog*>().isEmpty());
     EXPECT_EQ(w.Settings.GamepackName, "small.spx");
     EXPECT_EQ(w.flow.LevelIndex, 0);
     EXPECT_EQ(w.flow.board.BoardCols, 3);
@@ -65,36 +65,36 @@ TEST_F(DialogCommands, SettingsOkOnAnotherPackStartsItsFirstLevelAndTheLoopResum
 
 TEST_F(DialogCommands, SettingsOkOnTheSamePackLeavesThePausedScreenWithItsCheckMark) {
     Write("default.spx", MakeGamepack(1, 0, 3));
-    TForm1& w = Start();
+    MainWindow& w = Start();
     w.flow.LevelIndex = 1;
     w.flow.board.MoveCount = 5;
-    w.Pause1Click();
+    w.togglePause();
     ASSERT_EQ(w.flow.State, ScreenState::Paused);
     int32_t grid[Board::MaxCells][Board::MaxCells];
     std::memcpy(grid, w.flow.board.TileGrid, sizeof grid);
-    RunWhileOpen<TForm2>(&TForm1::Settings1Click, [](TForm2& d) { QTest::mouseClick(d.Button2, Qt::LeftButton); });
-    EXPECT_FALSE(w.Pause1->isChecked());
+    RunWhileOpen<SettingsDialog>(&MainWindow::showSettings, [](SettingsDialog& d) { QTest::mouseClick(d.okButton, Qt::LeftButton); });
+    EXPECT_FALSE(w.pauseAction->isChecked());
     EXPECT_EQ(w.flow.State, ScreenState::Playing);
     EXPECT_EQ(w.flow.LevelIndex, 1);
     EXPECT_EQ(w.flow.board.MoveCount, 5);
     EXPECT_EQ(std::memcmp(grid, w.flow.board.TileGrid, sizeof grid), 0);
-    w.Pause1Click();  // one P pauses again
+    w.togglePause();  // one P pauses again
     EXPECT_EQ(w.flow.State, ScreenState::Paused);
 }
 
 TEST_F(DialogCommands, AboutShowsTheWindowsVersionModallyAndIsFreedAfter) {
     Write("default.spx", MakeGamepack(0, 0, 1));
-    TForm1& w = Start();
+    MainWindow& w = Start();
     QString version;
-    RunWhileOpen<TForm3>(&TForm1::About1Click, [&version](TForm3& d) {
-        version = d.Label2->text();
+    RunWhileOpen<AboutBox>(&MainWindow::showAbout, [&version](AboutBox& d) {
+        version = d.version->text();
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_TRUE(opened_);
     EXPECT_FALSE(loopWhileOpen_);
     EXPECT_TRUE(w.FrameLoopActive);
     EXPECT_EQ(version, "v" + w.VersionText);
-    EXPECT_TRUE(w.findChildren<TForm3*>().isEmpty());
+    EXPECT_TRUE(w.findChildren<AboutBox*>().isEmpty());
 }
 
 }  // namespace

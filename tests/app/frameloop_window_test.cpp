@@ -25,8 +25,8 @@ protected:
         WindowTest::TearDown();
     }
     // The window shown, on a clock the test moves by hand.
-    TForm1& Shown() {
-        TForm1& form = Start();
+    MainWindow& Shown() {
+        MainWindow& form = Start();
         form.FrameClock = [this] { return now; };
         form.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -34,8 +34,8 @@ protected:
     }
     // What the window system has of the paint box.
     QImage Screen() const {
-        const QPoint at = form->PaintBox1->mapTo(form.get(), QPoint(0, 0));
-        const QSize size = form->PaintBox1->size();
+        const QPoint at = form->paintBox->mapTo(form.get(), QPoint(0, 0));
+        const QSize size = form->paintBox->size();
         return form->screen()
             ->grabWindow(form->winId(), at.x(), at.y(), size.width(), size.height())
             .toImage()
@@ -43,14 +43,14 @@ protected:
     }
     // The next frame's wait is over, on the test's clock.
     void WaitOver() {
-        now += TForm1::FrameWaitMs + 1;
+        now += MainWindow::FrameWaitMs + 1;
         form->FrameWaitTimer();
     }
     static void HoldArrows(bool down) {
         for (int vk : {VK::Left, VK::Right, VK::Up, VK::Down}) KeyState::SetDown(vk, down);
     }
     // A slide started and brought to its last displaced position: the next step ends it.
-    static void SlideToItsLastStep(TForm1& form) {
+    static void SlideToItsLastStep(MainWindow& form) {
         Board& b = form.flow.board;
         ASSERT_TRUE(b.TryMoveCell(b.CellForArrow(Board::Arrow::Left) >= 0 ? b.CellForArrow(Board::Arrow::Left)
                                                                             : b.CellForArrow(Board::Arrow::Right)));
@@ -65,7 +65,7 @@ protected:
 }  // namespace
 
 TEST_F(FrameLoop, DrawsThenStepsTheSlideThenPolls) {
-    TForm1& form = Shown();
+    MainWindow& form = Shown();
     Board& b = form.flow.board;
     SlideToItsLastStep(form);
     const int moves = b.MoveCount;
@@ -73,7 +73,7 @@ TEST_F(FrameLoop, DrawsThenStepsTheSlideThenPolls) {
     const QImage lastStep = form.renderer.BackBuffer.copy();
     HoldArrows(true);
     form.RunFrameLoop();
-    EXPECT_EQ(form.PaintBox1->Shown(), lastStep) << "the frame shows the slide before its step";
+    EXPECT_EQ(form.paintBox->Shown(), lastStep) << "the frame shows the slide before its step";
     EXPECT_EQ(Screen(), lastStep) << "the slide's last displaced position reaches the screen";
     // The step ended the slide before the poll, which started the next one.
     EXPECT_TRUE(b.Sliding);
@@ -83,7 +83,7 @@ TEST_F(FrameLoop, DrawsThenStepsTheSlideThenPolls) {
 }
 
 TEST_F(FrameLoop, NextFrameComesWhenMoreThanThirtyMillisecondsHavePassed) {
-    TForm1& form = Shown();
+    MainWindow& form = Shown();
     const uint64_t frames = form.FramesDrawn;
     form.RunFrameLoop();
     EXPECT_EQ(form.FramesDrawn, frames + 1);
@@ -102,7 +102,7 @@ TEST_F(FrameLoop, NextFrameComesWhenMoreThanThirtyMillisecondsHavePassed) {
 }
 
 TEST_F(FrameLoop, MenusAndMessageBoxesHoldTheFramesButNotTheTimers) {
-    TForm1& form = Shown();
+    MainWindow& form = Shown();
     form.RunFrameLoop();
     const uint64_t frames = form.FramesDrawn;
     HoldArrows(true);
@@ -113,7 +113,7 @@ TEST_F(FrameLoop, MenusAndMessageBoxesHoldTheFramesButNotTheTimers) {
     EXPECT_EQ(form.FramesDrawn, frames) << "no frame under an open menu";
     EXPECT_EQ(form.flow.board.MoveCount, 0) << "no key polled under an open menu";
     EXPECT_TRUE(form.FrameScheduled());
-    EXPECT_TRUE(form.Timer1->isActive() && form.Timer2->isActive());
+    EXPECT_TRUE(form.levelClock->isActive() && form.effectsTimer->isActive());
     file->hide();
     WaitOver();
     EXPECT_EQ(form.FramesDrawn, frames + 1);
@@ -134,9 +134,9 @@ TEST_F(FrameLoop, MenusAndMessageBoxesHoldTheFramesButNotTheTimers) {
 }
 
 TEST_F(FrameLoop, SlideEndingWhilePausedNeverShowsTheBoard) {
-    TForm1& form = Shown();
+    MainWindow& form = Shown();
     SlideToItsLastStep(form);
-    form.Pause1->trigger();
+    form.pauseAction->trigger();
     ASSERT_EQ(form.flow.State, ScreenState::Paused);
     const PauseAnimation pause = form.Pause;
     form.DrawFrame();
@@ -149,10 +149,10 @@ TEST_F(FrameLoop, SlideEndingWhilePausedNeverShowsTheBoard) {
 }
 
 TEST_F(FrameLoop, PartsUncoveredWhileFramesAreHeldShowBlack) {
-    TForm1& form = Shown();
+    MainWindow& form = Shown();
     form.RunFrameLoop();
     const QImage frame = form.renderer.BackBuffer.copy();
-    const QPoint box = form.PaintBox1->mapTo(&form, QPoint(0, 0));
+    const QPoint box = form.paintBox->mapTo(&form, QPoint(0, 0));
     const QRect uncovered(60, 80, 50, 40);  // over the board, in paint-box pixels
     auto expose = [&] {
         QExposeEvent event{QRegion(uncovered.translated(box))};

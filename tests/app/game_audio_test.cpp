@@ -64,8 +64,8 @@ protected:
         sdl.reset();
         SetDialogHooks({});
     }
-    TForm1& StartWith(platform::Audio* audio) {
-        form = std::make_unique<TForm1>(store, audio);
+    MainWindow& StartWith(platform::Audio* audio) {
+        form = std::make_unique<MainWindow>(store, audio);
         return *form;
     }
     // The real card, on the driver named.
@@ -81,7 +81,7 @@ protected:
 
 TEST_F(GameSound, TheThreeEffectsComeFromTheProgramAndPlayByName) {
     Write("default.spx", Pack({false}));
-    TForm1& f = StartWith(&audio);
+    MainWindow& f = StartWith(&audio);
     EXPECT_EQ(audio.loadedSizes, (std::vector<int>{77260, 9622, 15258}));   // appl, good, slide
     f.PlaySoundEffect("good");
     f.PlaySoundEffect("appl");
@@ -92,16 +92,16 @@ TEST_F(GameSound, TheThreeEffectsComeFromTheProgramAndPlayByName) {
 
 TEST_F(GameSound, ATileThatStartsToSlidePlaysSlideUnlessSoundFxIsOff) {
     Write("default.spx", Pack({false}));
-    TForm1& f = StartWith(&audio);
+    MainWindow& f = StartWith(&audio);
     auto pressNextToTheEmptyCell = [&] {
         const Board& b = f.flow.board;
         const int empty = b.FindEmptyCell();
         const int col = b.CellColumn(empty), row = b.CellRow(empty);
         const int target = b.CellIndex(col > 0 ? col - 1 : col + 1, row);
-        for (int y = 0; y < f.PaintBox1->height(); y += 2)
-            for (int x = 0; x < f.PaintBox1->width(); x += 2)
+        for (int y = 0; y < f.paintBox->height(); y += 2)
+            for (int x = 0; x < f.paintBox->width(); x += 2)
                 if (b.CellAtPoint(x, y) == target) {
-                    f.PaintBox1MouseDown(x, y);
+                    f.paintBoxPressed(x, y);
                     return true;
                 }
         return false;
@@ -109,7 +109,7 @@ TEST_F(GameSound, ATileThatStartsToSlidePlaysSlideUnlessSoundFxIsOff) {
     ASSERT_TRUE(pressNextToTheEmptyCell());
     EXPECT_EQ(audio.played, std::vector<int>{102});
     while (f.flow.board.Sliding) f.flow.board.AdvanceSlide(f.SlideSpeed());
-    f.SoundFX1->trigger();
+    f.soundEffectsAction->trigger();
     EXPECT_EQ(f.Settings.PlaySoundFX, "0");
     ASSERT_TRUE(pressNextToTheEmptyCell());
     EXPECT_TRUE(f.flow.board.Sliding);
@@ -119,7 +119,7 @@ TEST_F(GameSound, ATileThatStartsToSlidePlaysSlideUnlessSoundFxIsOff) {
 TEST_F(GameSound, TheLevelsSongPlaysAtTheStoredVolumeSampleForSample) {
     store.WriteString("MusicVolume", "77");
     Write("default.spx", Pack({true, true}));
-    TForm1& f = StartWith(&audio);
+    MainWindow& f = StartWith(&audio);
     EXPECT_EQ(f.MusicEngine->Volume(), 77);
     EXPECT_TRUE(f.MusicEngine->Playing());
     ASSERT_TRUE(audio.device.WaitPlayed(4));
@@ -140,10 +140,10 @@ TEST_F(GameSound, TheLevelsSongPlaysAtTheStoredVolumeSampleForSample) {
 
 TEST_F(GameSound, MusicOnALevelWithoutASongPlaysNothingStoresOneAndTheNextSongStarts) {
     Write("default.spx", Pack({false, true}));
-    TForm1& f = StartWith(&audio);
-    f.Music1->trigger();   // off
+    MainWindow& f = StartWith(&audio);
+    f.musicAction->trigger();   // off
     EXPECT_EQ(f.Settings.PlayMusic, "0");
-    f.Music1->trigger();   // on again, on a level without a song
+    f.musicAction->trigger();   // on again, on a level without a song
     EXPECT_EQ(f.Settings.PlayMusic, "1");
     EXPECT_EQ(audio.device.opens, 0);
     EXPECT_FALSE(f.MusicEngine->Playing());
@@ -155,14 +155,14 @@ TEST_F(GameSound, MusicOnALevelWithoutASongPlaysNothingStoresOneAndTheNextSongSt
 
 TEST_F(GameSound, MusicOffStopsTheSongAndOnStartsItAgainFromItsFirstFrame) {
     Write("default.spx", Pack({true}));
-    TForm1& f = StartWith(&audio);
+    MainWindow& f = StartWith(&audio);
     ASSERT_TRUE(audio.device.WaitPlayed(3));
-    f.Music1->trigger();
+    f.musicAction->trigger();
     EXPECT_FALSE(f.MusicEngine->Playing());
     EXPECT_FALSE(audio.device.IsOpen());
     const size_t before = audio.device.Played().size();
     audio.device.playLimit = before + 1;
-    f.Music1->trigger();
+    f.musicAction->trigger();
     ASSERT_TRUE(audio.device.WaitPlayed(before + 1));
     EXPECT_EQ(audio.device.Played()[before], audio.device.Played()[0]);
 }
@@ -180,14 +180,14 @@ TEST_F(GameSound, ClosingTheWindowWhileMusicPlaysStopsItBeforeTheEngineGoes) {
 TEST_F(GameSound, ADeviceThatCannotBeOpenedLeavesTheGameSilentWithoutAMessage) {
     Write("default.spx", Pack({true, true}));
     audio.device.failures["Open"] = waveout::kBadDevice;
-    TForm1& f = StartWith(&audio);
+    MainWindow& f = StartWith(&audio);
     EXPECT_FALSE(f.MusicEngine->Playing());
     EXPECT_EQ(f.Settings.PlayMusic, "1");
     EXPECT_EQ(f.flow.State, ScreenState::Playing);
     f.flow.LevelIndex = 1;   // as NextLevel does
     f.LoadLevel(1);
-    f.Music1->trigger();
-    f.Music1->trigger();
+    f.musicAction->trigger();
+    f.musicAction->trigger();
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(audio.device.opens, 0);
 }
@@ -196,11 +196,11 @@ TEST_F(GameSound, WithoutAnySoundCardTheGameRunsSilently) {
     Write("default.spx", Pack({true}));
     platform::SdlAudio& card = Sdl("no-such-driver");
     ASSERT_FALSE(card.HasDevice());
-    TForm1& f = StartWith(&card);
+    MainWindow& f = StartWith(&card);
     EXPECT_FALSE(f.MusicEngine->Playing());
     f.PlaySoundEffect("slide");
-    f.Music1->trigger();
-    f.Music1->trigger();
+    f.musicAction->trigger();
+    f.musicAction->trigger();
     EXPECT_EQ(f.flow.State, ScreenState::Playing);
     EXPECT_TRUE(messages.empty());
 }
@@ -211,7 +211,7 @@ TEST_F(GameSound, NoUnderrunWhileALevelLoadsOrADialogIsOpen) {
     Write("default.spx", Pack({true, true}, 4));   // 7 x 7
     platform::SdlAudio& card = Sdl("dummy");
     ASSERT_TRUE(card.HasDevice()) << card.DeviceError();
-    TForm1& f = StartWith(&card);
+    MainWindow& f = StartWith(&card);
     ASSERT_TRUE(f.MusicEngine->Playing());
     auto played = [&] { return card.Music().Stats().buffersPlayed; };
     for (int round = 0; round < 2; ++round) {

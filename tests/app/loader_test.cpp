@@ -28,7 +28,7 @@ TEST_F(Loader, EveryBoardSizeLoadsShuffledWithItsLayout) {
     const int boardSizes[5] = {243, 244, 245, 240, 245};
     for (int sizeIndex = 0; sizeIndex < 5; ++sizeIndex) {
         Write("default.spx", MakeGamepack(sizeIndex, 0, 1));
-        TForm1& form = Start();
+        MainWindow& form = Start();
         const Board& b = form.flow.board;
         EXPECT_EQ(b.BoardCols, sizeIndex + 3);
         EXPECT_EQ(b.TileSize, tileSizes[sizeIndex]);
@@ -43,7 +43,7 @@ TEST_F(Loader, EveryBoardSizeLoadsShuffledWithItsLayout) {
 
 TEST_F(Loader, MissingGamepackFallsBackToDefaultAtLevelZero) {
     Write("default.spx", MakeGamepack(1, 0, 3));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     form.flow.LevelIndex = 2;
     EXPECT_FALSE(form.LoadGamepack(std::string("nothere.spx"), 2));
     EXPECT_EQ(form.Settings.GamepackName, "default.spx");
@@ -54,7 +54,7 @@ TEST_F(Loader, MissingGamepackFallsBackToDefaultAtLevelZero) {
 }
 
 TEST_F(Loader, NeitherFilePresentShowsOneMessageAndEndsTheProgram) {
-    TForm1& form = Start();
+    MainWindow& form = Start();
     EXPECT_TRUE(form.StartFailed());
     EXPECT_FALSE(form.FrameLoopActive);
     EXPECT_EQ(messages, QStringList{"Can't load gamepack!"});
@@ -62,7 +62,7 @@ TEST_F(Loader, NeitherFilePresentShowsOneMessageAndEndsTheProgram) {
 
 TEST_F(Loader, ShortFileFailsTheHeaderReadWithoutFallback) {
     Write("default.spx", MakeGamepack(0, 0, 1));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     Write("short.spx", std::vector<uint8_t>(1000, 7));
     form.Settings.GamepackName = "short.spx";
     EXPECT_FALSE(form.LoadGamepack(std::string("short.spx"), 0));
@@ -73,7 +73,7 @@ TEST_F(Loader, ShortFileFailsTheHeaderReadWithoutFallback) {
 
 TEST_F(Loader, DamagedGamepackIsRefusedAndTheOldLevelStays) {
     Write("default.spx", MakeGamepack(0, 0, 2));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     std::vector<uint8_t> bad = MakeGamepack(2, 0, 2);
     GamepackHeader h = testutil::HeaderOf(bad);
     h.SizeIndex = 9;
@@ -90,7 +90,7 @@ TEST_F(Loader, DamagedFirstLevelAtStartShowsLoadingUntilALevelLoads) {
     GamepackSource source;
     source.Levels.push_back({"Broken", std::vector<uint8_t>(3000, 0x55), {}, ""});
     Write("default.spx", BuildGamepack(source));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(form.FrameLoopActive);
     EXPECT_EQ(form.flow.State, ScreenState::Loading) << "not an empty board in Playing";
@@ -99,17 +99,17 @@ TEST_F(Loader, DamagedFirstLevelAtStartShowsLoadingUntilALevelLoads) {
     loading.Resize(form.renderer.BackBuffer.width(), form.renderer.BackBuffer.height());
     loading.DrawFrame(FrameModel{});
     EXPECT_EQ(form.renderer.BackBuffer, loading.BackBuffer);
-    form.Timer1Timer();
-    form.PaintBox1MouseDown(100, 100);
+    form.tickLevelClock();
+    form.paintBoxPressed(100, 100);
     EXPECT_EQ(form.flow.State, ScreenState::Loading);
     Write("default.spx", MakeGamepack(0, 0, 1));
-    form.NewGame1->trigger();
+    form.newGameAction->trigger();
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
 }
 
 TEST_F(Loader, PictureThatCannotBeDecodedRaisesLibjpegsMessage) {
     Write("default.spx", MakeGamepack(0, 0, 1));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     GamepackSource source;
     source.Levels.push_back({"Broken", std::vector<uint8_t>(3000, 0x55), {}, ""});
     Write("broken.spx", BuildGamepack(source));
@@ -127,7 +127,7 @@ TEST_F(Loader, PictureThatCannotBeDecodedRaisesLibjpegsMessage) {
 
 TEST_F(Loader, TimerIndexSetsTheClock) {
     Write("default.spx", MakeGamepack(0, 12, 1));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     EXPECT_TRUE(form.flow.TimerActive);
     EXPECT_EQ(form.flow.TimeLeft, 1200);
     Write("untimed.spx", MakeGamepack(0, 0, 1));
@@ -137,7 +137,7 @@ TEST_F(Loader, TimerIndexSetsTheClock) {
 
 TEST_F(Loader, CursorBeforeTheLoadIsRestoredAfterIt) {
     Write("default.spx", MakeGamepack(0, 0, 1));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     QGuiApplication::setOverrideCursor(Qt::CrossCursor);
     form.LoadGamepack(std::string("default.spx"), 0);
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
@@ -147,7 +147,7 @@ TEST_F(Loader, CursorBeforeTheLoadIsRestoredAfterIt) {
 
 TEST_F(Loader, LevelWithoutSongShowsMusicNone) {
     Write("default.spx", MakeGamepack(0, 0, 2, 1));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     const QRgb yellow = qRgb(255, 255, 0);
     auto yellowWidth = [&] {
         form.DrawFrame();
@@ -170,7 +170,7 @@ TEST_F(Loader, LevelWithoutSongShowsMusicNone) {
 
 TEST_F(Loader, NextLevelLoadsTheFollowingLevelAndKeepsTheMoves) {
     Write("default.spx", MakeGamepack(0, 0, 2));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     form.flow.board.MoveCount = 9;
     form.flow.State = ScreenState::LevelComplete;
     form.flow.NextLevel();
@@ -180,7 +180,7 @@ TEST_F(Loader, NextLevelLoadsTheFollowingLevelAndKeepsTheMoves) {
     form.flow.State = ScreenState::LevelComplete;
     form.flow.NextLevel();
     EXPECT_EQ(form.flow.State, ScreenState::TopTen);
-    EXPECT_TRUE(form.op101->isChecked());
+    EXPECT_TRUE(form.topTenAction->isChecked());
 }
 
 TEST_F(Loader, FailedLoadFromTheKeyboardKeepsTheFrameLoopGoing) {
@@ -188,7 +188,7 @@ TEST_F(Loader, FailedLoadFromTheKeyboardKeepsTheFrameLoopGoing) {
     source.Levels.push_back({"Good", testutil::BlockJpeg(3, 48), {}, ""});
     source.Levels.push_back({"Broken", std::vector<uint8_t>(3000, 0x55), {}, ""});
     Write("default.spx", BuildGamepack(source));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     form.flow.State = ScreenState::LevelComplete;
     KeyState::SetDown(VK::Space, true);
     EXPECT_THROW(form.RunFrameLoop(), PictureError);
@@ -199,12 +199,12 @@ TEST_F(Loader, FailedLoadFromTheKeyboardKeepsTheFrameLoopGoing) {
 
 TEST_F(Loader, ZoomOnTheTopTenScreenAfterTheLastLevelReloadsThatLevel) {
     Write("default.spx", MakeGamepack(0, 0, 2));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     form.flow.LevelIndex = 1;
     form.flow.State = ScreenState::LevelComplete;
     form.flow.NextLevel();
     ASSERT_EQ(form.flow.State, ScreenState::TopTen);
-    EXPECT_NO_THROW(form.DoubleSize1->trigger());
+    EXPECT_NO_THROW(form.zoomAction->trigger());
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
     EXPECT_EQ(form.flow.LevelIndex, 1);
     EXPECT_TRUE(form.flow.ResultRecorded);
@@ -216,7 +216,7 @@ TEST_F(Loader, PacksAreFoundInThePlayersAndTheInstalledFoldersAndTheFallbackToo)
     TestGamepackFolders folders;
     testutil::WriteFile(folders.Installed("default.spx", 2), MakeGamepack(0, 0, 1));
     testutil::WriteFile(folders.Player("mine.spx"), MakeGamepack(1, 0, 1));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     EXPECT_FALSE(form.StartFailed()) << "started from a folder without packs";
     EXPECT_EQ(form.flow.board.BoardCols, 3);
     EXPECT_TRUE(form.LoadGamepack(std::string("mine.spx"), 0));
@@ -231,7 +231,7 @@ TEST_F(Loader, AGamepackFileStartsItsFirstLevelAsNewGameDoes) {
     TestGamepackFolders folders;
     testutil::WriteFile(folders.Installed("default.spx"), MakeGamepack(0, 0, 2));
     testutil::WriteFile(folders.Outside("gift.spx"), MakeGamepack(2, 0, 2));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     form.flow.LevelIndex = 1;
     ASSERT_TRUE(form.LoadGamepack(std::string("default.spx"), 1));
     form.flow.board.MoveCount = 7;
@@ -255,7 +255,7 @@ TEST_F(Loader, ADamagedGamepackFileIsRefusedAndTheGameGoesOn) {
     testutil::PutHeader(bad, h);
     testutil::WriteFile(folders.Outside("bad.spx"), bad);
     testutil::WriteFile(folders.Outside("short.spx"), std::vector<uint8_t>(1000, 7));
-    TForm1& form = Start();
+    MainWindow& form = Start();
 
     EXPECT_FALSE(form.OpenGamepackFile(folders.Outside("bad.spx")));
     EXPECT_FALSE(form.OpenGamepackFile(folders.Outside("short.spx")));

@@ -26,7 +26,7 @@ protected:
     void Finish() { form.reset(); }
     std::string Text(const char* name) const { return store.Read(name).text; }
     // Moves the gap with the move rule until the board differs from `grid`.
-    static void MoveSomeTiles(TForm1& f) {
+    static void MoveSomeTiles(MainWindow& f) {
         for (int i = 0; i < 3; ++i) {
             Board& b = f.flow.board;
             const int empty = b.FindEmptyCell();
@@ -36,7 +36,7 @@ protected:
             while (!b.AdvanceSlide(10)) {}
         }
     }
-    static std::vector<int32_t> Grid(const TForm1& f) {
+    static std::vector<int32_t> Grid(const MainWindow& f) {
         return std::vector<int32_t>(&f.flow.board.TileGrid[0][0], &f.flow.board.TileGrid[0][0] + 64);
     }
 
@@ -47,11 +47,11 @@ protected:
 }  // namespace
 
 TEST_F(Records, FirstRunTakesTheDefaultsAndExitStoresThemAll) {
-    TForm1& f = Start();
-    EXPECT_TRUE(f.Music1->isChecked());
-    EXPECT_TRUE(f.SoundFX1->isChecked());
-    EXPECT_FALSE(f.OnTop1->isChecked());
-    EXPECT_FALSE(f.DoubleSize1->isChecked());
+    MainWindow& f = Start();
+    EXPECT_TRUE(f.musicAction->isChecked());
+    EXPECT_TRUE(f.soundEffectsAction->isChecked());
+    EXPECT_FALSE(f.stayOnTopAction->isChecked());
+    EXPECT_FALSE(f.zoomAction->isChecked());
     EXPECT_EQ(f.MusicEngine->Volume(), 128);
     EXPECT_EQ(f.Settings.GamepackName, "default.spx");
     EXPECT_EQ(f.SlideSpeed(), 10);
@@ -72,9 +72,9 @@ TEST_F(Records, StoredFlagsAreNormalisedAndZoomIsHonouredOnATallScreen) {
     store.WriteString("OnTop", "2");
     store.WriteString("DoubleSize", "1");
     store.WriteString("MusicVolume", "loud");
-    TForm1& f = Start();
-    EXPECT_TRUE(f.Music1->isChecked());
-    EXPECT_FALSE(f.OnTop1->isChecked());
+    MainWindow& f = Start();
+    EXPECT_TRUE(f.musicAction->isChecked());
+    EXPECT_FALSE(f.stayOnTopAction->isChecked());
     EXPECT_EQ(f.centralWidget()->size(), QSize(517, 498)) << "the 800-pixel screen zooms";
     EXPECT_EQ(f.flow.board.TileSize, 143);
     EXPECT_EQ(f.MusicEngine->Volume(), 128);
@@ -86,15 +86,15 @@ TEST_F(Records, StoredFlagsAreNormalisedAndZoomIsHonouredOnATallScreen) {
 }
 
 TEST_F(Records, CommandsChangeTheSettingsTheyName) {
-    TForm1& f = Start();
-    f.Music1->trigger();
+    MainWindow& f = Start();
+    f.musicAction->trigger();
     EXPECT_EQ(f.Settings.PlayMusic, "0");
-    f.SoundFX1->trigger();
+    f.soundEffectsAction->trigger();
     EXPECT_EQ(f.Settings.PlaySoundFX, "0");
     EXPECT_FALSE(f.SoundEffectsOn());
-    f.OnTop1->trigger();
+    f.stayOnTopAction->trigger();
     EXPECT_TRUE(f.windowFlags() & Qt::WindowStaysOnTopHint);
-    f.DoubleSize1->trigger();
+    f.zoomAction->trigger();
     Finish();
     EXPECT_EQ(Text("PlayMusic"), "0");
     EXPECT_EQ(Text("PlaySoundFX"), "0");
@@ -103,7 +103,7 @@ TEST_F(Records, CommandsChangeTheSettingsTheyName) {
 }
 
 TEST_F(Records, FinishedGameIsStoredAtOnce) {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.flow.board.MoveCount = 321;
     f.flow.TimeLeft = 44;
     f.flow.LevelIndex = 2;
@@ -120,15 +120,15 @@ TEST_F(Records, FinishedGameIsStoredAtOnce) {
 }
 
 TEST_F(Records, ClearTopTenAsksFirstAndYesClears) {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.HiScores.RecordResult(10, -1, "default.spx");
     answer = false;
-    f.ClearTop10Table1->trigger();
+    f.clearTopTenAction->trigger();
     EXPECT_EQ(questions, QStringList{"Confirm|Are you sure to clear all Top 10 entries?"});
     EXPECT_FALSE(f.HiScores.Entry(0).Empty());
     EXPECT_TRUE(f.FrameLoopActive);
     answer = true;
-    f.ClearTop10Table1->trigger();
+    f.clearTopTenAction->trigger();
     EXPECT_TRUE(f.HiScores.Entry(0).Empty());
     Finish();
     const auto bytes = store.Read("HiScore").bytes;
@@ -138,16 +138,16 @@ TEST_F(Records, ClearTopTenAsksFirstAndYesClears) {
 }
 
 TEST_F(Records, SaveMoveRestoreGivesBackBoardMovesAndTime) {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.flow.board.MoveCount = 12;
     f.flow.TimeLeft = 55;
     const auto saved = Grid(f);
-    f.SaveGame1->trigger();
+    f.saveGameAction->trigger();
     MoveSomeTiles(f);
     f.flow.TimeLeft = 20;
     f.flow.ResultRecorded = true;  // as after finishing a game since the save
     ASSERT_NE(Grid(f), saved);
-    f.Restoregame1->trigger();
+    f.restoreGameAction->trigger();
     EXPECT_EQ(Grid(f), saved) << "the level is not reshuffled";
     EXPECT_EQ(f.flow.board.MoveCount, 12);
     EXPECT_EQ(f.flow.TimeLeft, 55);
@@ -157,13 +157,13 @@ TEST_F(Records, SaveMoveRestoreGivesBackBoardMovesAndTime) {
 }
 
 TEST_F(Records, SavesRestoreAcrossBoardSizes) {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     const auto small = Grid(f);
-    f.SaveGame1->trigger();
+    f.saveGameAction->trigger();
     f.Settings.GamepackName = "big.spx";
     f.LoadGamepack("big.spx", 0);
     ASSERT_EQ(f.flow.board.BoardCols, 7);
-    f.Restoregame1->trigger();
+    f.restoreGameAction->trigger();
     EXPECT_EQ(f.flow.board.BoardCols, 3);
     for (int c = 0; c < 3; ++c)
         for (int r = 0; r < 3; ++r) EXPECT_EQ(f.flow.board.TileGrid[c][r], small[size_t(c * 8 + r)]);
@@ -173,69 +173,69 @@ TEST_F(Records, SavesRestoreAcrossBoardSizes) {
     f.LoadGamepack("big.spx", 1);
     f.flow.LevelIndex = 1;
     const auto big = Grid(f);
-    f.SaveGame1->trigger();
+    f.saveGameAction->trigger();
     f.Settings.GamepackName = "default.spx";
     f.LoadGamepack("default.spx", 0);
-    f.Restoregame1->trigger();
+    f.restoreGameAction->trigger();
     EXPECT_EQ(f.flow.board.BoardCols, 7);
     EXPECT_EQ(f.flow.LevelIndex, 1);
     EXPECT_EQ(Grid(f), big);
 }
 
 TEST_F(Records, SaveOnGameOverRestoresIntoPlayingAndTheNextTickEndsIt) {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.flow.TimeLeft = 1;
-    f.Timer1Timer();
+    f.tickLevelClock();
     ASSERT_EQ(f.flow.State, ScreenState::GameOver);
-    f.SaveGame1->trigger();
-    f.Restoregame1->trigger();
+    f.saveGameAction->trigger();
+    f.restoreGameAction->trigger();
     EXPECT_EQ(f.flow.State, ScreenState::Playing);
     EXPECT_EQ(f.flow.TimeLeft, 0);
-    f.Timer1Timer();
+    f.tickLevelClock();
     EXPECT_EQ(f.flow.State, ScreenState::GameOver);
     // That tick left the clock at -1; saved and restored again, it ends the game again.
-    f.SaveGame1->trigger();
-    f.Restoregame1->trigger();
+    f.saveGameAction->trigger();
+    f.restoreGameAction->trigger();
     EXPECT_EQ(f.flow.State, ScreenState::Playing);
     EXPECT_EQ(f.flow.TimeLeft, -1);
-    f.Timer1Timer();
+    f.tickLevelClock();
     EXPECT_EQ(f.flow.State, ScreenState::GameOver);
     EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
 }
 
 TEST_F(Records, SaveOnLevelCompleteRestoresASolvedBoard) {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.flow.board.SolveBoardNow();
     ASSERT_TRUE(f.flow.CheckSolved());
-    f.SaveGame1->trigger();
-    f.NewGame1->trigger();
-    f.Restoregame1->trigger();
+    f.saveGameAction->trigger();
+    f.newGameAction->trigger();
+    f.restoreGameAction->trigger();
     EXPECT_EQ(f.flow.State, ScreenState::Playing);
     EXPECT_TRUE(f.flow.CheckSolved()) << "the next poll finds it solved again";
 }
 
 TEST_F(Records, SaveOfAFinishedGameIsRefusedAndNothingChanges) {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.flow.LevelIndex = 3;  // what a save on the Top 10 screen of a 3-level pack holds
     f.flow.State = ScreenState::TopTen;
-    f.SaveGame1->trigger();
+    f.saveGameAction->trigger();
     f.flow.LevelIndex = 0;
     f.flow.State = ScreenState::Playing;
     const auto before = Grid(f);
-    EXPECT_THROW(f.Restoregame1->trigger(), SaveGameError);
+    EXPECT_THROW(f.restoreGameAction->trigger(), SaveGameError);
     EXPECT_EQ(Grid(f), before);
     EXPECT_EQ(f.flow.LevelIndex, 0);
 }
 
 TEST_F(Records, RestoreOfAMissingPackFallsBackWithoutTheSavedBoard) {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.Settings.GamepackName = "big.spx";
     f.LoadGamepack("big.spx", 1);
     f.flow.LevelIndex = 1;
     f.flow.board.MoveCount = 77;
-    f.SaveGame1->trigger();
+    f.saveGameAction->trigger();
     QFile::remove(Path("big.spx"));
-    f.Restoregame1->trigger();
+    f.restoreGameAction->trigger();
     EXPECT_EQ(f.Settings.GamepackName, "default.spx");
     EXPECT_EQ(f.flow.LevelIndex, 0);
     EXPECT_EQ(f.flow.board.BoardCols, 3);
@@ -243,14 +243,14 @@ TEST_F(Records, RestoreOfAMissingPackFallsBackWithoutTheSavedBoard) {
 }
 
 TEST_F(Records, WrongVersionOrTypeIsReportedAndChangesNothing) {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     store.WriteString("Savegame", "not binary");
-    EXPECT_THROW(f.Restoregame1->trigger(), StoreTypeError);
+    EXPECT_THROW(f.restoreGameAction->trigger(), StoreTypeError);
     SaveGameRecord record = MakeSaveGame("default.spx", 0, 5, 5, f.flow.board.TileGrid, 3);
     record.Version = "1.09";
     store.WriteBinary("Savegame", EncodeSaveGame(record));
     try {
-        f.Restoregame1->trigger();
+        f.restoreGameAction->trigger();
         FAIL();
     } catch (const std::exception& e) {
         EXPECT_STREQ(e.what(), "Unknown savegame format");
@@ -258,11 +258,11 @@ TEST_F(Records, WrongVersionOrTypeIsReportedAndChangesNothing) {
 }
 
 TEST_F(Records, SaveThatCannotBeWrittenSaysSo) {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     store.SetSyncFails(true);
     for (int i = 0; i < 2; ++i) {
         try {
-            f.SaveGame1->trigger();
+            f.saveGameAction->trigger();
             ADD_FAILURE() << "a save that did not happen reported as done";
         } catch (const StoreError& e) {
             EXPECT_NE(std::string(e.what()).find("the game is not saved"), std::string::npos) << e.what();
@@ -274,27 +274,27 @@ TEST_F(Records, SaveThatCannotBeWrittenSaysSo) {
 
 TEST_F(Records, StoreThatCannotBeWrittenIsToldOnceWhatItCannotKeep) {
     store.SetSyncFails(true);
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.flow.LevelIndex = 2;
     f.flow.State = ScreenState::LevelComplete;
     f.flow.NextLevel();  // a result: stored at once, which fails
     ASSERT_EQ(f.flow.State, ScreenState::TopTen);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("the settings and the Top 10 table are not kept")) << messages[0].toStdString();
-    f.ClearTop10Table1->trigger();
+    f.clearTopTenAction->trigger();
     Finish();
     EXPECT_EQ(messages.size(), 1) << "not again on Clear Top 10, nor at exit";
     EXPECT_TRUE(store.Committed().empty());
 }
 
 TEST_F(Records, CantLoadGamepackInARunningGameStillStoresTheRun) {
-    TForm1& f = Start();
-    f.Music1->trigger();
+    MainWindow& f = Start();
+    f.musicAction->trigger();
     f.HiScores.RecordResult(33, -1, "default.spx");
     f.Settings.GamepackName = "big.spx";
     ASSERT_TRUE(QFile::remove(Path("big.spx")));
     ASSERT_TRUE(QFile::remove(Path("default.spx")));
-    f.NewGame1->trigger();
+    f.newGameAction->trigger();
     EXPECT_EQ(messages, QStringList{"Can't load gamepack!"});
     EXPECT_FALSE(f.StartFailed()) << "the game had started";
     Finish();
@@ -312,7 +312,7 @@ TEST_F(Records, StartThatLoadsNoGamepackLeavesTheStoredFileAsItWas) {
     store.WriteString("MusicVolume", "loud");
     store.Sync();
     const auto before = store.Committed();
-    TForm1& f = Start();
+    MainWindow& f = Start();
     EXPECT_TRUE(f.StartFailed());
     Finish();
     EXPECT_EQ(store.SyncCount(), 1) << "nothing stored by the failed start";

@@ -42,7 +42,7 @@ int GridLinePixels(const QImage& frame, const Board& board) {
 }
 
 TEST_F(WindowScreens, LevelCompleteFillsTheGapWithItsPieceAndKeepsIt) {
-    TForm1& form = Start();
+    MainWindow& form = Start();
     const int n = 4;
     Board& board = form.flow.board;
     board.SolveBoardNow();
@@ -59,7 +59,7 @@ TEST_F(WindowScreens, LevelCompleteFillsTheGapWithItsPieceAndKeepsIt) {
         EXPECT_EQ(GridLinePixels(Frame(), board), 0) << "the tiles join without lines";
     }
     // The next level replaces the grid.
-    form.PaintBox1MouseDown(1, 1);
+    form.paintBoxPressed(1, 1);
     EXPECT_EQ(form.flow.LevelIndex, 1);
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
     int gaps = 0;
@@ -69,14 +69,14 @@ TEST_F(WindowScreens, LevelCompleteFillsTheGapWithItsPieceAndKeepsIt) {
 }
 
 TEST_F(WindowScreens, EachPauseRestartsTheScrollerButNotThePicture) {
-    TForm1& form = Start();
+    MainWindow& form = Start();
     form.Pause.PreviewX = 20;
     form.Pause.PreviewY = 7;
     form.Pause.ScrollerPos = 99;
     ProgramRandom().Seed(31);
     Random twin;
     twin.Seed(31);
-    form.Pause1->trigger();
+    form.pauseAction->trigger();
     ASSERT_EQ(form.flow.State, ScreenState::Paused);
     EXPECT_EQ(form.Pause.ScrollerPos, 0);
     EXPECT_EQ(form.Pause.PreviewBackX, twin.Next(2) == 1);
@@ -85,11 +85,11 @@ TEST_F(WindowScreens, EachPauseRestartsTheScrollerButNotThePicture) {
     EXPECT_EQ(form.Pause.ScrollerPos, 5);
     const int x = form.Pause.PreviewX, y = form.Pause.PreviewY;
     EXPECT_EQ(std::abs(x - 20), 5);
-    form.Pause1->trigger();
+    form.pauseAction->trigger();
     ASSERT_EQ(form.flow.State, ScreenState::Playing);
     form.DrawFrame();
     EXPECT_EQ(form.Pause.PreviewX, x) << "frozen while playing";
-    form.Pause1->trigger();
+    form.pauseAction->trigger();
     EXPECT_EQ(form.Pause.ScrollerPos, 0);
     EXPECT_EQ(form.Pause.PreviewX, x);
     EXPECT_EQ(form.Pause.PreviewY, y);
@@ -98,8 +98,8 @@ TEST_F(WindowScreens, EachPauseRestartsTheScrollerButNotThePicture) {
 }
 
 TEST_F(WindowScreens, ScrollerTellsTheGamepackAndTheLevel) {
-    TForm1& form = Start();
-    form.Pause1->trigger();
+    MainWindow& form = Start();
+    form.pauseAction->trigger();
     const int W = Frame().width(), H = Frame().height();
     form.Pause.ScrollerPos = 399;  // the next frame draws the text at x = W - 400
     form.DrawFrame();
@@ -110,13 +110,13 @@ TEST_F(WindowScreens, ScrollerTellsTheGamepackAndTheLevel) {
 }
 
 TEST_F(WindowScreens, EffectsTimerAndTopTenUseTheWindowsPoolAndTable) {
-    TForm1& form = Start();
-    for (int i = 0; i < 10; ++i) form.Timer2Timer();
+    MainWindow& form = Start();
+    for (int i = 0; i < 10; ++i) form.tickEffects();
     EXPECT_EQ(form.Particles->GroupsInUse(), 0) << "Playing";
     form.RecordResult(42, 17);
-    form.op101->trigger();
+    form.topTenAction->trigger();
     ASSERT_EQ(form.flow.State, ScreenState::TopTen);
-    form.Timer2Timer();
+    form.tickEffects();
     EXPECT_GE(form.Particles->GroupsInUse(), 1);
     form.DrawFrame();
     const int W = Frame().width(), H = Frame().height();
@@ -133,7 +133,7 @@ TEST_F(WindowScreens, EachLevelsOwnPicturesReachTheBoard) {
     source.Levels.push_back({"Plain", testutil::BlockJpeg(n, 48), {}, ""});
     source.Levels.push_back({"Turned", EncodeJpeg(testutil::BlockPicture(n, 48).mirrored(true, true), 95), {}, ""});
     Write("default.spx", BuildGamepack(source));
-    TForm1& form = Start();
+    MainWindow& form = Start();
     Board& board = form.flow.board;
     for (int level = 0; level < 2; ++level) {
         if (level == 1) form.LoadGamepack(std::string("default.spx"), 1);
@@ -154,7 +154,7 @@ TEST_F(WindowScreens, TextsFromFilesAreShownAsTheyAre) {
     source.Levels.push_back({"Second", testutil::BlockJpeg(3, 48), {}, ""});
     Write("100%1 %2.spx", BuildGamepack(source));
     store.WriteString("GamepackName", "100%1 %2.spx");
-    TForm1& form = Start();
+    MainWindow& form = Start();
     ASSERT_EQ(form.Settings.GamepackName, "100%1 %2.spx");
     form.DrawFrame();
     const QSize size = Frame().size();
@@ -162,30 +162,30 @@ TEST_F(WindowScreens, TextsFromFilesAreShownAsTheyAre) {
     EXPECT_EQ(pixels::InkDifference(Frame(), line1, Cyan, ArialFont(8), 10, 4, "Screen: 100%1 Pure [1/2]"), 0);
     EXPECT_EQ(pixels::InkDifference(Frame(), line2, Yellow, ArialFont(8), 10, 18, "Music: %2 & %3"), 0);
 
-    form.Pause1->trigger();
+    form.pauseAction->trigger();
     form.Pause.ScrollerPos = 399;  // drawn at x = W - 400: the description's piece shows
     form.DrawFrame();
     const QRect band(0, size.height() - 40, size.width(), 40);
     EXPECT_EQ(pixels::InkDifference(Frame(), band, Yellow, ArialFont(12, true), size.width() - 400,
                                     size.height() - 40, QString(20, ' ') + "*** 100% sure: %1 <b>as  is</b> ***"),
               0);
-    form.Pause1->trigger();
+    form.pauseAction->trigger();
 
     form.RecordResult(12, -1);
-    form.op101->trigger();
+    form.topTenAction->trigger();
     form.DrawFrame();
     const int W = size.width(), H = size.height(), y = H / 20 * 4 + 20;
     EXPECT_EQ(pixels::InkDifference(Frame(), QRect(W / 20, y, W / 2, 20), Silver, ArialFont(11), W / 20, y,
                                     "1. 100%1 %2.spx"),
               0);
 
-    TForm2 dialog(&form, TForm2Links{*form.MusicEngine, form.Settings.GamepackName,
+    SettingsDialog dialog(&form, SettingsDialogLinks{*form.MusicEngine, form.Settings.GamepackName,
                                      form.Settings.MusicVolume, form.Settings.SlideSpeed, nullptr, {}});
-    ASSERT_NE(dialog.ListBox1->currentItem(), nullptr);
-    EXPECT_EQ(dialog.ListBox1->currentItem()->text(), "100%1 %2.spx");
-    EXPECT_EQ(dialog.Label5->text(), "100% sure: %1 <b>as  is</b>");
+    ASSERT_NE(dialog.gamepackList->currentItem(), nullptr);
+    EXPECT_EQ(dialog.gamepackList->currentItem()->text(), "100%1 %2.spx");
+    EXPECT_EQ(dialog.descriptionText->text(), "100% sure: %1 <b>as  is</b>");
     QTextDocument tip;  // what the description's tip shows, read as a tip reads it
-    const QString toolTip = dialog.Label5->toolTip();
+    const QString toolTip = dialog.descriptionText->toolTip();
     if (Qt::mightBeRichText(toolTip)) tip.setHtml(toolTip);
     else tip.setPlainText(toolTip);
     EXPECT_EQ(tip.toPlainText(), "100% sure: %1 <b>as  is</b>");

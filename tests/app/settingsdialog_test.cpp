@@ -32,7 +32,7 @@ struct PackInfo {
     std::string description = "A pack";
 };
 
-class SettingsDialog : public testing::Test {
+class SettingsDialogTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
@@ -55,29 +55,29 @@ protected:
         testutil::WriteFile(name, BuildGamepack(source));
     }
 
-    std::unique_ptr<TForm2> Open() {
-        auto dialog = std::make_unique<TForm2>(
-            nullptr, TForm2Links{engine_, name_, volume_, speed_, &pause_, [this] { started_.push_back(name_); }});
+    std::unique_ptr<SettingsDialog> Open() {
+        auto dialog = std::make_unique<SettingsDialog>(
+            nullptr, SettingsDialogLinks{engine_, name_, volume_, speed_, &pause_, [this] { started_.push_back(name_); }});
         dialog->show();
         return dialog;
     }
 
-    static int Row(TForm2& d, const std::string& entry) {
-        for (int row = 0; row < d.ListBox1->count(); ++row)
+    static int Row(SettingsDialog& d, const std::string& entry) {
+        for (int row = 0; row < d.gamepackList->count(); ++row)
             if (d.EntryName(row) == entry) return row;
         return -1;
     }
 
-    static void ClickEntry(TForm2& d, const std::string& entry) {
+    static void ClickEntry(SettingsDialog& d, const std::string& entry) {
         const int row = Row(d, entry);
         ASSERT_GE(row, 0) << entry << " is not listed";
-        const QRect r = d.ListBox1->visualItemRect(d.ListBox1->item(row));
-        QTest::mouseClick(d.ListBox1->viewport(), Qt::LeftButton, {}, r.center());
+        const QRect r = d.gamepackList->visualItemRect(d.gamepackList->item(row));
+        QTest::mouseClick(d.gamepackList->viewport(), Qt::LeftButton, {}, r.center());
     }
 
-    static std::vector<std::string> Entries(TForm2& d) {
+    static std::vector<std::string> Entries(SettingsDialog& d) {
         std::vector<std::string> names;
-        for (int row = 0; row < d.ListBox1->count(); ++row) names.push_back(d.EntryName(row));
+        for (int row = 0; row < d.gamepackList->count(); ++row) names.push_back(d.EntryName(row));
         return names;
     }
 
@@ -91,19 +91,19 @@ protected:
 
 // --- the list and what it shows ---------------------------------------------------------
 
-TEST_F(SettingsDialog, EmptyDirectoryListsNothingAndOkStoresOnlyTheSliders) {
+TEST_F(SettingsDialogTest, EmptyDirectoryListsNothingAndOkStoresOnlyTheSliders) {
     auto d = Open();
-    EXPECT_EQ(d->ListBox1->count(), 0);
-    EXPECT_TRUE(d->ListBox1->selectedItems().isEmpty());
-    EXPECT_EQ(d->Label2->text(), "Dimensions: ");
+    EXPECT_EQ(d->gamepackList->count(), 0);
+    EXPECT_TRUE(d->gamepackList->selectedItems().isEmpty());
+    EXPECT_EQ(d->dimensionsLabel->text(), "Dimensions: ");
 
-    QTest::keyClick(d->TrackBar1, Qt::Key_PageUp);  // one page up from 128
-    QTest::keyClick(d->TrackBar2, Qt::Key_Right);
-    QTest::keyClick(d->TrackBar2, Qt::Key_Right);
-    const int volume = d->TrackBar1->value(), speed = d->TrackBar2->value();
+    QTest::keyClick(d->volumeSlider, Qt::Key_PageUp);  // one page up from 128
+    QTest::keyClick(d->speedSlider, Qt::Key_Right);
+    QTest::keyClick(d->speedSlider, Qt::Key_Right);
+    const int volume = d->volumeSlider->value(), speed = d->speedSlider->value();
     EXPECT_NE(volume, 128);
     EXPECT_EQ(speed, 12);
-    QTest::mouseClick(d->Button2, Qt::LeftButton);
+    QTest::mouseClick(d->okButton, Qt::LeftButton);
 
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_EQ(volume_, std::to_string(volume));
@@ -113,7 +113,7 @@ TEST_F(SettingsDialog, EmptyDirectoryListsNothingAndOkStoresOnlyTheSliders) {
     EXPECT_FALSE(pause_.isChecked());
 }
 
-TEST_F(SettingsDialog, ListsEveryEntryMatchingSpxAndNothingElse) {
+TEST_F(SettingsDialogTest, ListsEveryEntryMatchingSpxAndNothingElse) {
     WritePack("default.spx");
     WritePack(".hidden.spx");
     WritePack("UPPER.SPX");
@@ -132,30 +132,30 @@ TEST_F(SettingsDialog, ListsEveryEntryMatchingSpxAndNothingElse) {
     std::filesystem::permissions("readonly.spx", std::filesystem::perms::owner_all);
 }
 
-TEST_F(SettingsDialog, SelectsTheStoredGamepackAndDescribesIt) {
+TEST_F(SettingsDialogTest, SelectsTheStoredGamepackAndDescribesIt) {
     WritePack("other.spx");
     WritePack("racing.spx", {3, 4, 2, 3, ""});
     name_ = "racing.spx";
     auto d = Open();
-    ASSERT_EQ(d->ListBox1->selectedItems().size(), 1);
-    EXPECT_EQ(d->EntryName(d->ListBox1->row(d->ListBox1->selectedItems().first())), "racing.spx");
-    EXPECT_EQ(d->Label1->text(), "Level count: 3");
-    EXPECT_EQ(d->Label2->text(), "Size: 5x5");
-    EXPECT_EQ(d->Label3->text(), "Difficulty: Impossible");
-    EXPECT_EQ(d->Label4->text(), "Timer: Yes");
+    ASSERT_EQ(d->gamepackList->selectedItems().size(), 1);
+    EXPECT_EQ(d->EntryName(d->gamepackList->row(d->gamepackList->selectedItems().first())), "racing.spx");
+    EXPECT_EQ(d->levelCountLabel->text(), "Level count: 3");
+    EXPECT_EQ(d->dimensionsLabel->text(), "Size: 5x5");
+    EXPECT_EQ(d->difficultyLabel->text(), "Difficulty: Impossible");
+    EXPECT_EQ(d->timerLabel->text(), "Timer: Yes");
 }
 
-TEST_F(SettingsDialog, ANameDifferingOnlyInCaseSelectsNothing) {
+TEST_F(SettingsDialogTest, ANameDifferingOnlyInCaseSelectsNothing) {
     WritePack("Harbour.spx");
     name_ = "harbour.spx";
     auto d = Open();
-    EXPECT_EQ(d->ListBox1->count(), 1);
-    EXPECT_TRUE(d->ListBox1->selectedItems().isEmpty());
-    EXPECT_EQ(d->Label1->text(), "Level count: ");
-    EXPECT_EQ(d->Label2->text(), "Dimensions: ");
+    EXPECT_EQ(d->gamepackList->count(), 1);
+    EXPECT_TRUE(d->gamepackList->selectedItems().isEmpty());
+    EXPECT_EQ(d->levelCountLabel->text(), "Level count: ");
+    EXPECT_EQ(d->dimensionsLabel->text(), "Dimensions: ");
 }
 
-TEST_F(SettingsDialog, ClickingAnEntryShowsItsHeader) {
+TEST_F(SettingsDialogTest, ClickingAnEntryShowsItsHeader) {
     std::string description;
     ASSERT_TRUE(ToAnsi(QString::fromUtf8("Caf\u00e9 <b>not bold</b> & more"), description));
     WritePack("a.spx", {10, 0, 4, 0, description});
@@ -163,21 +163,21 @@ TEST_F(SettingsDialog, ClickingAnEntryShowsItsHeader) {
     auto d = Open();
 
     ClickEntry(*d, "a.spx");
-    EXPECT_EQ(d->Label1->text(), "Level count: 10");
-    EXPECT_EQ(d->Label2->text(), "Size: 7x7");
-    EXPECT_EQ(d->Label4->text(), "Timer: No");
+    EXPECT_EQ(d->levelCountLabel->text(), "Level count: 10");
+    EXPECT_EQ(d->dimensionsLabel->text(), "Size: 7x7");
+    EXPECT_EQ(d->timerLabel->text(), "Timer: No");
     // Shown as the text it is: decoded from Windows-1252, never taken for markup.
-    EXPECT_EQ(d->Label5->text(), QString::fromUtf8("Caf\u00e9 <b>not bold</b> & more"));
-    EXPECT_EQ(d->Label5->textFormat(), Qt::PlainText);
+    EXPECT_EQ(d->descriptionText->text(), QString::fromUtf8("Caf\u00e9 <b>not bold</b> & more"));
+    EXPECT_EQ(d->descriptionText->textFormat(), Qt::PlainText);
 
     ClickEntry(*d, "b.spx");
-    EXPECT_EQ(d->Label2->text(), "Size: 3x3");
-    EXPECT_EQ(d->Label3->text(), "Difficulty: Hard");
-    EXPECT_EQ(d->Label4->text(), "Timer: Yes");  // the last limit
-    EXPECT_EQ(d->Label5->text(), "Second");
+    EXPECT_EQ(d->dimensionsLabel->text(), "Size: 3x3");
+    EXPECT_EQ(d->difficultyLabel->text(), "Difficulty: Hard");
+    EXPECT_EQ(d->timerLabel->text(), "Timer: Yes");  // the last limit
+    EXPECT_EQ(d->descriptionText->text(), "Second");
 }
 
-TEST_F(SettingsDialog, ListsThePacksOfEveryFolderSortedAndDescribesEachFromWhereItLies) {
+TEST_F(SettingsDialogTest, ListsThePacksOfEveryFolderSortedAndDescribesEachFromWhereItLies) {
     TestGamepackFolders folders;  // its own current directory
     WritePack(folders.Cwd("b.spx"), {1, 0, 0, 0, "Here"});
     WritePack(folders.Player("b.spx"), {1, 0, 0, 0, "Hidden behind the current directory's"});
@@ -186,14 +186,14 @@ TEST_F(SettingsDialog, ListsThePacksOfEveryFolderSortedAndDescribesEachFromWhere
     name_ = "c.spx";
     auto d = Open();
     EXPECT_EQ(Entries(*d), (std::vector<std::string>{"A.spx", "b.spx", "c.spx"}));
-    EXPECT_EQ(d->Label5->text(), "Shipped") << "the stored pack is selected wherever it lies";
+    EXPECT_EQ(d->descriptionText->text(), "Shipped") << "the stored pack is selected wherever it lies";
     ClickEntry(*d, "A.spx");
-    EXPECT_EQ(d->Label2->text(), "Size: 4x4");
+    EXPECT_EQ(d->dimensionsLabel->text(), "Size: 4x4");
     ClickEntry(*d, "b.spx");
-    EXPECT_EQ(d->Label5->text(), "Here");
+    EXPECT_EQ(d->descriptionText->text(), "Here");
 }
 
-TEST_F(SettingsDialog, ALongDescriptionShowsWholeLinesOnly) {
+TEST_F(SettingsDialogTest, ALongDescriptionShowsWholeLinesOnly) {
     std::string words;
     while (words.size() < kDescriptionCapacity - 12) words += "tiles slide ";
     words.resize(kDescriptionCapacity);
@@ -201,23 +201,23 @@ TEST_F(SettingsDialog, ALongDescriptionShowsWholeLinesOnly) {
     WritePack("short.spx", {1, 0, 0, 0, "Fits"});
     name_ = "long.spx";
     auto d = Open();
-    const QString shown = d->Label5->text();
+    const QString shown = d->descriptionText->text();
     EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
     EXPECT_TRUE(QString::fromStdString(words).startsWith(shown.chopped(1).trimmed()));
-    const QFontMetrics fm(d->Label5->font());
-    const QRect needed = fm.boundingRect(QRect(0, 0, d->Label5->width(), 1000), Qt::TextWordWrap, shown);
-    EXPECT_LE(needed.height(), d->Label5->height());
+    const QFontMetrics fm(d->descriptionText->font());
+    const QRect needed = fm.boundingRect(QRect(0, 0, d->descriptionText->width(), 1000), Qt::TextWordWrap, shown);
+    EXPECT_LE(needed.height(), d->descriptionText->height());
     EXPECT_GE(needed.height(), 2 * fm.lineSpacing());  // cut at the box, not before
     QTextDocument tip;  // the whole description in the tip, read as a tip reads it
-    ASSERT_TRUE(Qt::mightBeRichText(d->Label5->toolTip()));
-    tip.setHtml(d->Label5->toolTip());
+    ASSERT_TRUE(Qt::mightBeRichText(d->descriptionText->toolTip()));
+    tip.setHtml(d->descriptionText->toolTip());
     EXPECT_EQ(tip.toPlainText(), QString::fromStdString(words));
 
     ClickEntry(*d, "short.spx");
-    EXPECT_EQ(d->Label5->text(), "Fits");
+    EXPECT_EQ(d->descriptionText->text(), "Fits");
 }
 
-TEST_F(SettingsDialog, UnreadableEntriesShowTheBareCaptions) {
+TEST_F(SettingsDialogTest, UnreadableEntriesShowTheBareCaptions) {
     WritePack("good.spx", {2, 1, 1, 1, "Good"});
     testutil::WriteFile("short.spx", testutil::Filler(kGamepackHeaderSize - 1, 3));
     std::filesystem::create_directory("folder.spx");
@@ -236,39 +236,39 @@ TEST_F(SettingsDialog, UnreadableEntriesShowTheBareCaptions) {
     std::filesystem::remove("tmp.spx");
 
     auto d = Open();
-    EXPECT_EQ(d->Label2->text(), "Dimensions: ");
+    EXPECT_EQ(d->dimensionsLabel->text(), "Dimensions: ");
     for (const char* bad : {"short.spx", "folder.spx", "bigsize.spx", "negsize.spx", "baddiff.spx", "negdiff.spx"}) {
         SCOPED_TRACE(bad);
         ClickEntry(*d, "good.spx");
-        ASSERT_EQ(d->Label5->text(), "Good");
+        ASSERT_EQ(d->descriptionText->text(), "Good");
         ClickEntry(*d, bad);
-        EXPECT_EQ(d->Label1->text(), "Level count: ");
-        EXPECT_EQ(d->Label2->text(), "Size: ");
-        EXPECT_EQ(d->Label3->text(), "Difficulty: ");
-        EXPECT_EQ(d->Label4->text(), "Timer: ");
-        EXPECT_EQ(d->Label5->text(), "");
+        EXPECT_EQ(d->levelCountLabel->text(), "Level count: ");
+        EXPECT_EQ(d->dimensionsLabel->text(), "Size: ");
+        EXPECT_EQ(d->difficultyLabel->text(), "Difficulty: ");
+        EXPECT_EQ(d->timerLabel->text(), "Timer: ");
+        EXPECT_EQ(d->descriptionText->text(), "");
     }
 }
 
-TEST_F(SettingsDialog, NamesThatAreNotUtf8AreKeptAsTheFileSystemGivesThem) {
+TEST_F(SettingsDialogTest, NamesThatAreNotUtf8AreKeptAsTheFileSystemGivesThem) {
     const std::string name = "caf\xe9.spx";  // Latin-1 bytes
     WritePack(name, {4, 2, 1, 0, "Bytes"});
     name_ = name;
     auto d = Open();
-    ASSERT_EQ(d->ListBox1->count(), 1);
+    ASSERT_EQ(d->gamepackList->count(), 1);
     EXPECT_EQ(d->EntryName(0), name);
-    EXPECT_EQ(d->Label1->text(), "Level count: 4");
+    EXPECT_EQ(d->levelCountLabel->text(), "Level count: 4");
 
     name_ = "default.spx";
     d = Open();
     ClickEntry(*d, name);
-    QTest::mouseClick(d->Button2, Qt::LeftButton);
+    QTest::mouseClick(d->okButton, Qt::LeftButton);
     EXPECT_EQ(started_, std::vector<std::string>{name});
     d.reset();
     std::filesystem::remove(name);  // QTemporaryDir cannot name it to remove it
 }
 
-TEST_F(SettingsDialog, WithNothingSelectedTheFirstArrowKeySelectsTheFirstEntry) {
+TEST_F(SettingsDialogTest, WithNothingSelectedTheFirstArrowKeySelectsTheFirstEntry) {
     WritePack("a.spx");
     WritePack("b.spx");
     WritePack("c.spx");
@@ -276,31 +276,31 @@ TEST_F(SettingsDialog, WithNothingSelectedTheFirstArrowKeySelectsTheFirstEntry) 
     auto d = Open();
     QApplication::setActiveWindow(d.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
-    ASSERT_TRUE(d->ListBox1->hasFocus());
-    QTest::keyClick(d->ListBox1, Qt::Key_Down);
-    ASSERT_EQ(d->ListBox1->selectedItems().size(), 1);
-    EXPECT_EQ(d->ListBox1->row(d->ListBox1->selectedItems().first()), 0);
-    EXPECT_EQ(d->Label1->text(), "Level count: 1");
-    QTest::keyClick(d->ListBox1, Qt::Key_Down);
-    EXPECT_EQ(d->ListBox1->row(d->ListBox1->selectedItems().first()), 1);
+    ASSERT_TRUE(d->gamepackList->hasFocus());
+    QTest::keyClick(d->gamepackList, Qt::Key_Down);
+    ASSERT_EQ(d->gamepackList->selectedItems().size(), 1);
+    EXPECT_EQ(d->gamepackList->row(d->gamepackList->selectedItems().first()), 0);
+    EXPECT_EQ(d->levelCountLabel->text(), "Level count: 1");
+    QTest::keyClick(d->gamepackList, Qt::Key_Down);
+    EXPECT_EQ(d->gamepackList->row(d->gamepackList->selectedItems().first()), 1);
 }
 
 // --- volume and speed -------------------------------------------------------------------
 
-TEST_F(SettingsDialog, TheVolumeSliderActsAtOnceAndCancelUndoesIt) {
+TEST_F(SettingsDialogTest, TheVolumeSliderActsAtOnceAndCancelUndoesIt) {
     engine_.SetVolume(90);
     volume_ = "90";
     auto d = Open();
-    EXPECT_EQ(d->TrackBar1->value(), 90);
-    QTest::keyClick(d->TrackBar1, Qt::Key_PageUp);
-    QTest::keyClick(d->TrackBar1, Qt::Key_Right);
-    const int moved = d->TrackBar1->value();
+    EXPECT_EQ(d->volumeSlider->value(), 90);
+    QTest::keyClick(d->volumeSlider, Qt::Key_PageUp);
+    QTest::keyClick(d->volumeSlider, Qt::Key_Right);
+    const int moved = d->volumeSlider->value();
     ASSERT_NE(moved, 90);
     EXPECT_EQ(engine_.Volume(), moved);
     EXPECT_EQ(volume_, std::to_string(moved));
 
-    QTest::keyClick(d->TrackBar2, Qt::Key_Right);
-    QTest::mouseClick(d->Button1, Qt::LeftButton);
+    QTest::keyClick(d->speedSlider, Qt::Key_Right);
+    QTest::mouseClick(d->cancelButton, Qt::LeftButton);
     EXPECT_EQ(d->result(), QDialog::Rejected);
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(engine_.Volume(), 90);
@@ -309,25 +309,25 @@ TEST_F(SettingsDialog, TheVolumeSliderActsAtOnceAndCancelUndoesIt) {
     EXPECT_TRUE(pause_.isChecked());
 }
 
-TEST_F(SettingsDialog, CancelRestoresTheEnginesVolumeNotTheStoredText) {
+TEST_F(SettingsDialogTest, CancelRestoresTheEnginesVolumeNotTheStoredText) {
     engine_.SetVolume(77);  // the text can lag behind the engine
     auto d = Open();
-    QTest::keyClick(d->TrackBar1, Qt::Key_Left);
+    QTest::keyClick(d->volumeSlider, Qt::Key_Left);
     QTest::keyClick(d.get(), Qt::Key_Escape);  // Esc is Cancel
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(engine_.Volume(), 77);
     EXPECT_EQ(volume_, "77");
 }
 
-TEST_F(SettingsDialog, TheTitleBarsCloseButtonRunsNeitherOkNorCancel) {
+TEST_F(SettingsDialogTest, TheTitleBarsCloseButtonRunsNeitherOkNorCancel) {
     WritePack("a.spx");
     WritePack("b.spx");
     name_ = "a.spx";
     auto d = Open();
     ClickEntry(*d, "b.spx");
-    QTest::keyClick(d->TrackBar1, Qt::Key_PageDown);
-    QTest::keyClick(d->TrackBar2, Qt::Key_Right);
-    const int moved = d->TrackBar1->value();
+    QTest::keyClick(d->volumeSlider, Qt::Key_PageDown);
+    QTest::keyClick(d->speedSlider, Qt::Key_Right);
+    const int moved = d->volumeSlider->value();
     d->close();
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(d->result(), QDialog::Rejected);
@@ -341,84 +341,84 @@ TEST_F(SettingsDialog, TheTitleBarsCloseButtonRunsNeitherOkNorCancel) {
 
 // --- choosing a gamepack ----------------------------------------------------------------
 
-TEST_F(SettingsDialog, OkOnTheCurrentGamepackRestartsNothing) {
+TEST_F(SettingsDialogTest, OkOnTheCurrentGamepackRestartsNothing) {
     WritePack("a.spx");
     WritePack("b.spx");
     name_ = "a.spx";
     auto d = Open();
     ClickEntry(*d, "b.spx");
     ClickEntry(*d, "a.spx");  // back to the one being played
-    QTest::keyClick(d->TrackBar2, Qt::Key_Left);
-    QTest::mouseClick(d->Button2, Qt::LeftButton);
+    QTest::keyClick(d->speedSlider, Qt::Key_Left);
+    QTest::mouseClick(d->okButton, Qt::LeftButton);
     EXPECT_TRUE(started_.empty());
     EXPECT_EQ(name_, "a.spx");
     EXPECT_EQ(speed_, "9");
     EXPECT_FALSE(pause_.isChecked());
 }
 
-TEST_F(SettingsDialog, DoubleClickActsAsOk) {
+TEST_F(SettingsDialogTest, DoubleClickActsAsOk) {
     WritePack("a.spx");
     WritePack("b.spx");
     name_ = "a.spx";
     auto d = Open();
-    QTest::keyClick(d->TrackBar2, Qt::Key_Right);
+    QTest::keyClick(d->speedSlider, Qt::Key_Right);
     const int row = Row(*d, "b.spx");
-    const QPoint centre = d->ListBox1->visualItemRect(d->ListBox1->item(row)).center();
-    QTest::mouseClick(d->ListBox1->viewport(), Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(d->ListBox1->viewport(), Qt::LeftButton, {}, centre);
+    const QPoint centre = d->gamepackList->visualItemRect(d->gamepackList->item(row)).center();
+    QTest::mouseClick(d->gamepackList->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(d->gamepackList->viewport(), Qt::LeftButton, {}, centre);
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_EQ(started_, std::vector<std::string>{"b.spx"});
     EXPECT_EQ(speed_, "11");
 }
 
-TEST_F(SettingsDialog, EnterIsOk) {
+TEST_F(SettingsDialogTest, EnterIsOk) {
     WritePack("a.spx");
     auto d = Open();
     ClickEntry(*d, "a.spx");
-    QTest::keyClick(d->ListBox1, Qt::Key_Return);
+    QTest::keyClick(d->gamepackList, Qt::Key_Return);
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_EQ(started_, std::vector<std::string>{"a.spx"});
 }
 
 // --- layout -----------------------------------------------------------------------------
 
-TEST_F(SettingsDialog, TabVisitsListSlidersOkCancelInThatOrder) {
+TEST_F(SettingsDialogTest, TabVisitsListSlidersOkCancelInThatOrder) {
     auto d = Open();
     QApplication::setActiveWindow(d.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
-    EXPECT_EQ(QApplication::focusWidget(), d->ListBox1);
-    for (QWidget* next : std::vector<QWidget*>{d->TrackBar1, d->TrackBar2, d->Button2, d->Button1, d->ListBox1}) {
+    EXPECT_EQ(QApplication::focusWidget(), d->gamepackList);
+    for (QWidget* next : std::vector<QWidget*>{d->volumeSlider, d->speedSlider, d->okButton, d->cancelButton, d->gamepackList}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next);
     }
 }
 
-TEST_F(SettingsDialog, EveryCaptionFitsItsControl) {
+TEST_F(SettingsDialogTest, EveryCaptionFitsItsControl) {
     auto d = Open();
     auto fits = [](QWidget* w, const QString& text) {
         return QFontMetrics(w->font()).horizontalAdvance(text) <= w->width();
     };
     // The longest texts each label can show.
-    EXPECT_TRUE(fits(d->Label1, "Level count: 10"));
-    EXPECT_TRUE(fits(d->Label2, "Dimensions: "));
-    EXPECT_TRUE(fits(d->Label3, "Difficulty: Impossible"));
-    EXPECT_TRUE(fits(d->Label3, "Difficulty: Very Easy"));
-    EXPECT_TRUE(fits(d->Label4, "Timer: Yes"));
-    EXPECT_TRUE(fits(d->Label6, d->Label6->text()));
-    EXPECT_TRUE(fits(d->Label7, d->Label7->text()));
-    EXPECT_TRUE(fits(d->Label8, d->Label8->text()));
-    EXPECT_TRUE(fits(d->Button1, "Cancel"));
+    EXPECT_TRUE(fits(d->levelCountLabel, "Level count: 10"));
+    EXPECT_TRUE(fits(d->dimensionsLabel, "Dimensions: "));
+    EXPECT_TRUE(fits(d->difficultyLabel, "Difficulty: Impossible"));
+    EXPECT_TRUE(fits(d->difficultyLabel, "Difficulty: Very Easy"));
+    EXPECT_TRUE(fits(d->timerLabel, "Timer: Yes"));
+    EXPECT_TRUE(fits(d->descriptionCaption, d->descriptionCaption->text()));
+    EXPECT_TRUE(fits(d->volumeCaption, d->volumeCaption->text()));
+    EXPECT_TRUE(fits(d->speedCaption, d->speedCaption->text()));
+    EXPECT_TRUE(fits(d->cancelButton, "Cancel"));
     // Everything lies inside the client area, the group boxes inside their frames.
     for (QWidget* w : d->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(d.get()) || w->parentWidget() == nullptr) continue;
-        if (w->parentWidget() != d.get() && w->parentWidget() != d->GroupBox1 && w->parentWidget() != d->GroupBox2)
+        if (w->parentWidget() != d.get() && w->parentWidget() != d->gamepackGroup && w->parentWidget() != d->otherGroup)
             continue;
         EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << w->metaObject()->className();
     }
     EXPECT_EQ(d->size(), QSize(335, 300));
     // The description's box holds three lines of text.
-    EXPECT_GE(d->Label5->height(), 3 * QFontMetrics(d->Label5->font()).lineSpacing());
+    EXPECT_GE(d->descriptionText->height(), 3 * QFontMetrics(d->descriptionText->font()).lineSpacing());
 }
 
 }  // namespace

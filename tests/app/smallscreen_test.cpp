@@ -8,11 +8,11 @@ TEST_F(WindowTest, ScreenSixHundredHighNeverZoomsButKeepsTheStoredChoice) {
     ASSERT_EQ(QGuiApplication::primaryScreen()->geometry().height(), 600);
     Write("default.spx", MakeGamepack(0, 0, 1));
     store.WriteString("DoubleSize", "1");
-    TForm1& form = Start();
+    MainWindow& form = Start();
     EXPECT_EQ(form.centralWidget()->size(), QSize(326, 315));
-    EXPECT_FALSE(form.DoubleSize1->isEnabled());
-    EXPECT_TRUE(form.DoubleSize1->isChecked());
-    form.DoubleSize1->trigger();  // a disabled item does nothing
+    EXPECT_FALSE(form.zoomAction->isEnabled());
+    EXPECT_TRUE(form.zoomAction->isChecked());
+    form.zoomAction->trigger();  // a disabled item does nothing
     EXPECT_EQ(form.centralWidget()->size(), QSize(326, 315));
     this->form.reset();  // the window's end stores the settings
     EXPECT_EQ(store.Read("DoubleSize").text, "1");

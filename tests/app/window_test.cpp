@@ -9,14 +9,14 @@
 
 namespace {
 
-QAction* FindAction(TForm1& form, const QString& caption) {
+QAction* FindAction(MainWindow& form, const QString& caption) {
     for (QMenu* menu : form.menuBar()->findChildren<QMenu*>())
         for (QAction* a : menu->actions())
             if (a->text() == caption) return a;
     return nullptr;
 }
 
-class MainWindow : public WindowTest {
+class MainWindowTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
@@ -26,25 +26,25 @@ protected:
 
 }  // namespace
 
-TEST_F(MainWindow, HasTheDesignLayout) {
-    TForm1& form = Start();
+TEST_F(MainWindowTest, HasTheDesignLayout) {
+    MainWindow& form = Start();
     EXPECT_EQ(form.windowTitle(), "Marlipan!");
     EXPECT_EQ(form.centralWidget()->size(), QSize(326, 315));
-    EXPECT_EQ(form.Panel1->geometry(), QRect(4, 2, 317, 307));
-    EXPECT_EQ(form.PaintBox1->size(), QSize(315, 305));
+    EXPECT_EQ(form.boardPanel->geometry(), QRect(4, 2, 317, 307));
+    EXPECT_EQ(form.paintBox->size(), QSize(315, 305));
     EXPECT_EQ(form.renderer.BackBuffer.size(), QSize(315, 305));
-    EXPECT_EQ(form.Panel1->frameShadow(), QFrame::Sunken);
-    EXPECT_EQ(form.Panel1->lineWidth(), 1);
-    EXPECT_EQ(form.Timer1->interval(), 1000);
-    EXPECT_EQ(form.Timer2->interval(), 300);
+    EXPECT_EQ(form.boardPanel->frameShadow(), QFrame::Sunken);
+    EXPECT_EQ(form.boardPanel->lineWidth(), 1);
+    EXPECT_EQ(form.levelClock->interval(), 1000);
+    EXPECT_EQ(form.effectsTimer->interval(), 300);
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "fixed size";
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
     EXPECT_TRUE(form.FrameLoopActive);
 }
 
-TEST_F(MainWindow, MenuHasEveryItemWithItsShortcutAndCheckMark) {
-    TForm1& form = Start();
+TEST_F(MainWindowTest, MenuHasEveryItemWithItsShortcutAndCheckMark) {
+    MainWindow& form = Start();
     struct Item { const char* caption; QKeySequence shortcut; bool checkable, checked; };
     const Item items[] = {
         {"&New game", QKeySequence("Ctrl+N"), false, false},
@@ -73,55 +73,55 @@ TEST_F(MainWindow, MenuHasEveryItemWithItsShortcutAndCheckMark) {
     EXPECT_EQ(menus, QStringList({"&File", "&Options", "&Help"}));
 }
 
-TEST_F(MainWindow, TriggeredCheckItemsToggleOnlyWhereTheyAct) {
-    TForm1& form = Start();
-    form.Pause1->trigger();
-    EXPECT_TRUE(form.Pause1->isChecked());
+TEST_F(MainWindowTest, TriggeredCheckItemsToggleOnlyWhereTheyAct) {
+    MainWindow& form = Start();
+    form.pauseAction->trigger();
+    EXPECT_TRUE(form.pauseAction->isChecked());
     EXPECT_EQ(form.flow.State, ScreenState::Paused);
-    form.op101->trigger();  // not on the Paused screen
-    EXPECT_FALSE(form.op101->isChecked());
-    form.Pause1->trigger();
-    EXPECT_FALSE(form.Pause1->isChecked());
+    form.topTenAction->trigger();  // not on the Paused screen
+    EXPECT_FALSE(form.topTenAction->isChecked());
+    form.pauseAction->trigger();
+    EXPECT_FALSE(form.pauseAction->isChecked());
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
 }
 
-TEST_F(MainWindow, ZoomOnAndOffRestoresTheDesignSizesAndReshuffles) {
-    TForm1& form = Start();
+TEST_F(MainWindowTest, ZoomOnAndOffRestoresTheDesignSizesAndReshuffles) {
+    MainWindow& form = Start();
     const auto before = form.TileBitmaps[0].size();
-    form.DoubleSize1->trigger();
-    EXPECT_TRUE(form.DoubleSize1->isChecked());
+    form.zoomAction->trigger();
+    EXPECT_TRUE(form.zoomAction->isChecked());
     EXPECT_EQ(form.centralWidget()->size(), QSize(517, 498));
-    EXPECT_EQ(form.Panel1->size(), QSize(507, 491));
+    EXPECT_EQ(form.boardPanel->size(), QSize(507, 491));
     EXPECT_EQ(form.renderer.BackBuffer.size(), QSize(505, 489));
     EXPECT_EQ(form.flow.board.BoardTop, 50);
     EXPECT_GT(form.TileBitmaps[0].width(), before.width());
-    form.DoubleSize1->trigger();
+    form.zoomAction->trigger();
     EXPECT_EQ(form.centralWidget()->size(), QSize(326, 315));
-    EXPECT_EQ(form.Panel1->size(), QSize(317, 307));
+    EXPECT_EQ(form.boardPanel->size(), QSize(317, 307));
     EXPECT_EQ(form.renderer.BackBuffer.size(), QSize(315, 305));
     EXPECT_EQ(form.TileBitmaps[0].size(), before);
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
 }
 
-TEST_F(MainWindow, ZoomKeepsTheMoveCountAndLeavesPause) {
-    TForm1& form = Start();
+TEST_F(MainWindowTest, ZoomKeepsTheMoveCountAndLeavesPause) {
+    MainWindow& form = Start();
     form.flow.board.MoveCount = 17;
-    form.Pause1->trigger();
-    form.DoubleSize1->trigger();
-    EXPECT_FALSE(form.Pause1->isChecked());
+    form.pauseAction->trigger();
+    form.zoomAction->trigger();
+    EXPECT_FALSE(form.pauseAction->isChecked());
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
     EXPECT_EQ(form.flow.board.MoveCount, 17);
     EXPECT_FALSE(form.flow.board.IsSolved());
 }
 
-TEST_F(MainWindow, SlideStartedBeforePauseEndsInTheFramesBehindThePausedScreen) {
-    TForm1& form = Start();
+TEST_F(MainWindowTest, SlideStartedBeforePauseEndsInTheFramesBehindThePausedScreen) {
+    MainWindow& form = Start();
     Board& b = form.flow.board;
     b.SolveBoardNow();
     b.TileGrid[2][1] = b.EmptyMarker();  // the gap above the corner, tile 7 below it
     b.TileGrid[2][2] = 7;
     ASSERT_TRUE(b.TryMoveCell(b.CellIndex(2, 2)));
-    form.Pause1->trigger();
+    form.pauseAction->trigger();
     ASSERT_EQ(form.flow.State, ScreenState::Paused);
     for (int frame = 0; frame < 9; ++frame) form.RunFrameLoop();  // 81 pixels at 10 a frame
     EXPECT_FALSE(b.Sliding);

@@ -46,14 +46,14 @@ protected:
     void Write(const std::string& name, const std::vector<uint8_t>& bytes) {
         testutil::WriteFile(dir_.filePath(QString::fromStdString(name)).toStdString(), bytes);
     }
-    TForm1& Start() {
-        form = std::make_unique<TForm1>(store);
+    MainWindow& Start() {
+        form = std::make_unique<MainWindow>(store);
         return *form;
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
 
     MemoryStore store;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
 private:
     QTemporaryDir dir_;

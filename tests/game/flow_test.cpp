@@ -80,21 +80,21 @@ protected:
 TEST_F(Flow, ThirtySecondClockEndsTheGameOnTheThirtiethTickAndStaysAtZero) {
     host.timeLimit = 30;
     host.LoadLevel(0);
-    flow.Timer1Timer();
+    flow.TickLevelClock();
     EXPECT_EQ(flow.TimeLeft, 29);
-    for (int i = 2; i < 30; ++i) flow.Timer1Timer();
+    for (int i = 2; i < 30; ++i) flow.TickLevelClock();
     EXPECT_EQ(flow.TimeLeft, 1);
     EXPECT_EQ(flow.State, ScreenState::Playing);
-    flow.Timer1Timer();
+    flow.TickLevelClock();
     EXPECT_EQ(flow.TimeLeft, 0);
     EXPECT_EQ(flow.State, ScreenState::GameOver);
     EXPECT_EQ(host.sounds.back(), "appl");
-    flow.Timer1Timer();
+    flow.TickLevelClock();
     EXPECT_EQ(flow.TimeLeft, 0);
     // A restored game may hold any time left; the lowest ends the game without wrapping.
     flow.State = ScreenState::Playing;
     flow.TimeLeft = INT32_MIN;
-    flow.Timer1Timer();
+    flow.TickLevelClock();
     EXPECT_EQ(flow.TimeLeft, INT32_MIN);
     EXPECT_EQ(flow.State, ScreenState::GameOver);
 }
@@ -105,12 +105,12 @@ TEST_F(Flow, ClockRunsOnlyWhilePlayingAndNeverWithoutALimit) {
     for (ScreenState s : {ScreenState::Paused, ScreenState::TopTen, ScreenState::LevelComplete,
                           ScreenState::Loading, ScreenState::GameOver}) {
         flow.State = s;
-        flow.Timer1Timer();
+        flow.TickLevelClock();
     }
     EXPECT_EQ(flow.TimeLeft, 60);
     host.timeLimit = 0;
     host.LoadLevel(0);
-    for (int i = 0; i < 5000; ++i) flow.Timer1Timer();
+    for (int i = 0; i < 5000; ++i) flow.TickLevelClock();
     EXPECT_EQ(flow.State, ScreenState::Playing);
     EXPECT_FALSE(flow.TimerActive);
 }
@@ -119,36 +119,36 @@ TEST_F(Flow, PauseActsOnlyWhilePlayingOrPaused) {
     // A slide started just before the pause ends behind the Paused screen.
     SolveAllButLastSlide();
     ASSERT_TRUE(flow.board.TryMoveCell(flow.board.CellIndex(2, 2)));
-    flow.Pause1Click();
+    flow.TogglePause();
     EXPECT_EQ(flow.State, ScreenState::Paused);
     EXPECT_TRUE(host.pause);
     RunFrames(9);
     EXPECT_FALSE(flow.board.Sliding);
     EXPECT_EQ(flow.board.TileGrid[2][1], 7) << "the tile has arrived";
-    flow.op101Click();  // Show Top 10 does nothing on the Paused screen
+    flow.ToggleTopTen();  // Show Top 10 does nothing on the Paused screen
     EXPECT_EQ(flow.State, ScreenState::Paused);
     EXPECT_FALSE(host.topTen);
-    flow.Pause1Click();
+    flow.TogglePause();
     EXPECT_EQ(flow.State, ScreenState::Playing);
     EXPECT_FALSE(host.pause);
     for (ScreenState s : {ScreenState::TopTen, ScreenState::GameOver, ScreenState::LevelComplete}) {
         flow.State = s;
-        flow.Pause1Click();
+        flow.TogglePause();
         EXPECT_EQ(flow.State, s);
         EXPECT_FALSE(host.pause);
     }
 }
 
 TEST_F(Flow, ShowTopTenActsOnlyWhilePlayingOrOnTheTopTenScreen) {
-    flow.op101Click();
+    flow.ToggleTopTen();
     EXPECT_EQ(flow.State, ScreenState::TopTen);
     EXPECT_TRUE(host.topTen);
-    flow.Pause1Click();
+    flow.TogglePause();
     EXPECT_EQ(flow.State, ScreenState::TopTen);
-    flow.op101Click();
+    flow.ToggleTopTen();
     EXPECT_EQ(flow.State, ScreenState::Playing);
     flow.State = ScreenState::GameOver;
-    flow.op101Click();
+    flow.ToggleTopTen();
     EXPECT_EQ(flow.State, ScreenState::GameOver);
     EXPECT_FALSE(host.topTen);
 }
@@ -247,7 +247,7 @@ TEST_F(Flow, FinishingTheLastLevelRecordsOnceWithTheClockOrMinusOne) {
     EXPECT_FALSE(flow.TimerActive);
     // Leaving the Top 10 returns to the solved board, which completes again.
     flow.board.SolveBoardNow();
-    flow.op101Click();
+    flow.ToggleTopTen();
     EXPECT_EQ(flow.State, ScreenState::Playing);
     EXPECT_TRUE(flow.CheckSolved());
     flow.LevelIndex = 1;

@@ -159,7 +159,7 @@ TEST_F(Particles, LeavingAnEdgeEntersAtTheOtherOnTheSameLine) {
 TEST_F(Particles, AFullPoolDropsBurstsUntilAGroupIsReleased) {
     FillPool();
     const TParticle before = system.ParticlePool[10].Particles[5];
-    for (int i = 0; i < 10; ++i) system.Timer2Timer(ScreenState::GameOver, W, H);
+    for (int i = 0; i < 10; ++i) system.TickEffects(ScreenState::GameOver, W, H);
     EXPECT_EQ(system.GroupsInUse(), 11);
     EXPECT_EQ(system.ParticlePool[10].Particles[5].X, before.X) << "no group was started again";
     EXPECT_EQ(system.ParticlePool[10].Particles[5].Life, before.Life);
@@ -169,7 +169,7 @@ TEST_F(Particles, AFullPoolDropsBurstsUntilAGroupIsReleased) {
     system.UpdateParticles(image);
     EXPECT_FALSE(system.ParticlePool[3].InUse);
     EXPECT_EQ(system.GroupsInUse(), 10);
-    system.Timer2Timer(ScreenState::TopTen, W, H);
+    system.TickEffects(ScreenState::TopTen, W, H);
     EXPECT_TRUE(system.ParticlePool[3].InUse) << "the lowest free group takes the next burst";
     EXPECT_EQ(system.GroupsInUse(), 11);
 }
@@ -194,12 +194,12 @@ TEST_F(Particles, AGroupIsReleasedWith40SpentAndItsStragglerFreezes) {
 TEST_F(Particles, TicksSpawnOnlyOnGameOverPausedAndTopTen) {
     for (ScreenState s : {ScreenState::Playing, ScreenState::Loading, ScreenState::LevelComplete,
                           static_cast<ScreenState>(7)}) {
-        for (int i = 0; i < 20; ++i) system.Timer2Timer(s, W, H);
+        for (int i = 0; i < 20; ++i) system.TickEffects(s, W, H);
         EXPECT_EQ(system.GroupsInUse(), 0) << int(s);
     }
     for (ScreenState s : {ScreenState::GameOver, ScreenState::Paused, ScreenState::TopTen}) {
         for (ParticleGroup& g : system.ParticlePool) g.InUse = false;
-        system.Timer2Timer(s, W, H);
+        system.TickEffects(s, W, H);
         EXPECT_GE(system.GroupsInUse(), 1) << int(s);
         EXPECT_LE(system.GroupsInUse(), 2) << int(s);
     }
@@ -211,7 +211,7 @@ TEST_F(Particles, BurstCentresKeepFortyPixelsFromEveryEdge) {
         int minX = w, maxX = 0, minY = h, maxY = 0, ones = 0, twos = 0;
         for (int tick = 0; tick < 3000; ++tick) {
             for (ParticleGroup& g : system.ParticlePool) g.InUse = false;
-            system.Timer2Timer(ScreenState::Paused, w, h);
+            system.TickEffects(ScreenState::Paused, w, h);
             const int n = system.GroupsInUse();
             (n == 1 ? ones : twos) += 1;
             for (int g = 0; g < n; ++g) {
@@ -235,7 +235,7 @@ TEST_F(Particles, RunningBurstsAllocateNothing) {
     allocations = 0;
     counting = true;
     for (int frame = 0; frame < 200; ++frame) {
-        if (frame % 9 == 0) system.Timer2Timer(ScreenState::Paused, W, H);
+        if (frame % 9 == 0) system.TickEffects(ScreenState::Paused, W, H);
         system.UpdateParticles(target);
     }
     counting = false;
