@@ -1,104 +1,95 @@
-// The level loader of the main window: reads one level of a gamepack and prepares the
-// board, the tiles, the clock and the song for it.
-#include <QCoreApplication>
+#include "app/levelloader.h"
 
 #include "common/random.h"
-#include "app/mainwindow.h"
+#include "game/flow.h"
+#include "game/settings.h"
 #include "gamepack/gamepackfile.h"
-#include "platform/dialogs.h"
+#include "music/ymplayer.h"
 #include "platform/gamepackfolders.h"
+#include "render/frame.h"
+#include "render/layout.h"
 
 namespace {
 constexpr const char* kDefaultGamepack = "default.spx";
 }
 
-bool MainWindow::LoadGamepack(const std::string& fileName, int level) {
-    BusyCursor busy;
+LevelLoad LoadGamepackLevel(const LevelParts& parts, const std::string& fileName, int level, int panelWidth,
+                            int panelHeight) {
+    GameFlow& flow = parts.flow;
     flow.State = ScreenState::Loading;
-    bool result = true;
-    const std::string nameBefore = Settings.GamepackName;
+    LevelLoad result = LevelLoad::Loaded;
+    const std::string nameBefore = parts.settings.GamepackName;
 
     GamepackLevel data;
     try {
         try {
             data = ReadGamepackLevel(platform::FindGamepack(fileName), level);
         } catch (const GamepackOpenError&) {
-            result = false;
+            result = LevelLoad::FellBackToDefault;
             flow.LevelIndex = 0;
             level = 0;
-            Settings.GamepackName = kDefaultGamepack;
+            parts.settings.GamepackName = kDefaultGamepack;
             data = ReadGamepackLevel(platform::FindGamepack(kDefaultGamepack), 0);
         }
     } catch (const GamepackOpenError&) {
         // Neither file opened: the fallback never happened, and the name the player chose
         // is what the settings keep (the folder may only be missing for now).
-        Settings.GamepackName = nameBefore;
-        FailToStart();
-        return false;
+        parts.settings.GamepackName = nameBefore;
+        return LevelLoad::NothingOpened;
     } catch (const GamepackShortHeaderError&) {
-        Settings.GamepackName = nameBefore;
-        FailToStart();
-        return false;
+        parts.settings.GamepackName = nameBefore;
+        return LevelLoad::NothingOpened;
     }
     // A damaged file or a missing level propagates from ReadGamepackLevel to the top-level
     // handler, which shows the reason; the game stays on the Loading screen with the
     // previous header, and New game or Settings can load another gamepack.
-    Header = data.header;
+    parts.header = data.header;
 
-    const Layout layout = ComputeLayout(boardPanel->width(), boardPanel->height());
-    renderer.Resize(layout.W, layout.H);
+    const Layout layout = ComputeLayout(panelWidth, panelHeight);
+    parts.renderer.Resize(layout.W, layout.H);
     LevelPicture picture;
     try {
         picture = PreparePicture(data.picture.data(), data.picture.size, layout.BoardSize);
     } catch (const PictureError& e) {
         // libjpeg's message alone does not say which file the player should look at.
         throw PictureError("The picture of level " + std::to_string(level + 1) + " of the gamepack '" +
-                           (result ? fileName : std::string(kDefaultGamepack)) +
+                           (result == LevelLoad::Loaded ? fileName : std::string(kDefaultGamepack)) +
                            "' cannot be shown: " + e.what());
     }
-    PreviewPicture = picture.Preview;
+    parts.preview = picture.Preview;
 
-    MusicEngine->LoadSong(data.song.data(), data.song.size);
-    if (Settings.MusicOn()) SwitchMusic(true);
+    parts.music.LoadSong(data.song.data(), data.song.size);
+    if (parts.settings.MusicOn()) SwitchMusic(parts, true);
 
-    flow.StartLevel(Header.TimeLimit());
-    const int n = Header.CellsPerSide();
+    flow.StartLevel(parts.header.TimeLimit());
+    const int n = parts.header.CellsPerSide();
     flow.board.BoardCols = flow.board.BoardRows = n;
     BoardLayout board{layout.BoardLeft, layout.BoardTop, layout.BoardSize, 0};
-    CutTiles(picture.Colour, n, board, TileBitmaps);
+    CutTiles(picture.Colour, n, board, parts.tiles);
     flow.board.BoardLeft = board.BoardLeft;
     flow.board.BoardTop = board.BoardTop;
     flow.board.BoardSize = board.BoardSize;
     flow.board.TileSize = board.TileSize;
-    renderer.ClearBackBuffer();
+    parts.renderer.ClearBackBuffer();
     flow.board.ShuffleBoard(ProgramRandom());
 
     flow.State = ScreenState::Playing;
-    topTenAction->setChecked(false);
     return result;
 }
 
-void MainWindow::FailToStart() {
-    SetFrameLoopActive(false);
-    startFailed_ = !started_;
-    ShowMessage("Can't load gamepack!");
-    // Queued, so that it also ends a program whose event loop has not started yet.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
-}
-
-void MainWindow::SwitchMusic(bool on) {
+void SwitchMusic(const LevelParts& parts, bool on) {
     if (on) {
-        const size_t level = size_t(flow.LevelIndex);
-        if (level < Header.SongSizes.size() && Header.SongSizes[level] != 0) {
+        const size_t level = size_t(parts.flow.LevelIndex);
+        if (level < parts.header.SongSizes.size() && parts.header.SongSizes[level] != 0) {
             try {
-                MusicEngine->Play();
+                parts.music.Play();
             } catch (const std::exception&) {
                 // No sound device: the game goes on silently.
             }
         }
-        Settings.PlayMusic = "1";
+        parts.settings.PlayMusic = "1";
     } else {
-        MusicEngine->Stop();
-        Settings.PlayMusic = "0";
+        parts.music.Stop();
+        parts.settings.PlayMusic = "0";
     }
 }

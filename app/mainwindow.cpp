@@ -1,14 +1,8 @@
 #include "app/mainwindow.h"
 
-#include "common/settingsstore.h"
-#include "game/savegame.h"
-#include "app/aboutbox.h"
-#include "gamepack/ansi.h"
-#include "gamepack/gamepackfile.h"
-#include "app/settingsdialog.h"
-
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QExposeEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -17,13 +11,20 @@
 #include <QWindow>
 #include <cstring>
 
+#include "app/aboutbox.h"
+#include "app/levelloader.h"
+#include "app/settingsdialog.h"
+#include "common/random.h"
+#include "common/settingsstore.h"
+#include "game/savegame.h"
+#include "gamepack/ansi.h"
+#include "gamepack/gamepackfile.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/gamepackfolders.h"
 #include "platform/keystate.h"
 #include "platform/resources.h"
-#include "common/random.h"
 
 PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {
     // Every pixel is painted by paintEvent: the frame, or black where there is none.
@@ -348,6 +349,31 @@ void MainWindow::PollInput() {
     keys.home = KeyState::IsDown(VK::Home);
     flow.PollInput(keys);
 }
+
+LevelParts MainWindow::Parts() {
+    return {flow, Settings, Header, renderer, TileBitmaps, PreviewPicture, *MusicEngine};
+}
+
+bool MainWindow::LoadGamepack(const std::string& fileName, int level) {
+    BusyCursor busy;
+    const LevelLoad result = LoadGamepackLevel(Parts(), fileName, level, boardPanel->width(), boardPanel->height());
+    if (result == LevelLoad::NothingOpened) {
+        FailToStart();
+        return false;
+    }
+    topTenAction->setChecked(false);
+    return result == LevelLoad::Loaded;
+}
+
+void MainWindow::FailToStart() {
+    SetFrameLoopActive(false);
+    startFailed_ = !started_;
+    ShowMessage("Can't load gamepack!");
+    // Queued, so that it also ends a program whose event loop has not started yet.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void MainWindow::SwitchMusic(bool on) { ::SwitchMusic(Parts(), on); }
 
 void MainWindow::paintBoxPressed(int x, int y) { flow.MouseDown(x, y); }
 

@@ -20,6 +20,8 @@
 #include "render/particles.h"
 #include "render/textscreens.h"
 
+struct LevelParts;
+
 class QAction;
 class SettingsStore;
 
@@ -154,6 +156,7 @@ protected:
 private:
     void CreateMenu();
     void FailToStart();
+    LevelParts Parts();  // what a level load fills in
     void SetSizes(const WindowSizes& sizes);
     WindowSizes CurrentSizes() const;
     // What this frame shows; on LevelComplete it first completes the picture in TileGrid.
