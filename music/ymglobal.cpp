@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "music/ymround.h"
+
 namespace ym {
 
 const uint16_t VolumeTable[32] = {
@@ -10,13 +12,6 @@ const uint16_t VolumeTable[32] = {
     15957, 18280, 21759, 26148, 30523, 34879, 41434, 49404, 57492, 65535};
 
 }  // namespace ym
-
-namespace {
-
-// Nearest integer, halves to even (the default floating-point rounding mode).
-double RoundEven(double x) { return std::nearbyint(x); }
-
-}  // namespace
 
 CYmChip::CYmChip() {
     for (auto& table : sharedMix_)
@@ -104,10 +99,10 @@ void CYmChip::StepEnvelope(EnvRule rule, int& level, bool& flag) {
 void CYmChip::SetChipClock(int32_t hz) {
     if (hz < ym::kMinClock || hz > ym::kMaxClock) return;
     clock_ = hz;
-    timerClock_ = int32_t(RoundEven(double(hz) * 1.25));
-    ticksPerSample_ = uint32_t(RoundEven(8192.0 / 44100.0 * double(hz)));
+    timerClock_ = int32_t(ym::RoundHalfEven(double(hz) * 1.25));
+    ticksPerSample_ = uint32_t(ym::RoundHalfEven(8192.0 / 44100.0 * double(hz)));
     decimation_ = ticksPerSample_;
-    ticksPerFrame_ = uint32_t(RoundEven(double(hz) / 400.0));
+    ticksPerFrame_ = uint32_t(ym::RoundHalfEven(double(hz) / 400.0));
     ticksPerFrameExact_ = double(hz) / 400.0;
 }
 
@@ -125,9 +120,9 @@ void CYmChip::BuildVolumeTables(uint8_t masterVolume) {
         for (int side = 0; side < 2; ++side) {
             const double gain = side ? ym::kGainRight[v] : ym::kGainLeft[v];
             for (int i = 0; i < 32; ++i) {
-                const double scaled = RoundEven(gain / 255.0 * ym::VolumeTable[i]);
-                const double base = RoundEven(scaled / 65535.0 * f);
-                sharedMix_[v * 2 + side][i].store(int32_t(RoundEven(base * m)),
+                const double scaled = ym::RoundHalfEven(gain / 255.0 * ym::VolumeTable[i]);
+                const double base = ym::RoundHalfEven(scaled / 65535.0 * f);
+                sharedMix_[v * 2 + side][i].store(int32_t(ym::RoundHalfEven(base * m)),
                                                   std::memory_order_relaxed);
             }
         }

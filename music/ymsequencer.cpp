@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "music/ymround.h"
+
 namespace {
 
 // Timer prescaler factors by index; index 0 stops the timer.
@@ -317,7 +319,9 @@ void CYmSequencer::RunEffectStep() {
         if (v->Active() && v->Period - v->Elapsed < step) step = v->Period - v->Elapsed;
     }
     if (step < 0) step = 0;
-    Step = uint64_t(step * 4294967296.0 + 0.5);   // step >= 0: round to nearest
+    // The 32.32 step: step x 2^32 is exact, and a value exactly halfway between two
+    // fractions of a tick goes to the even one, as the chip's tables and rates round.
+    Step = uint64_t(ym::RoundHalfEven(step * 4294967296.0));
     chip_.AddBudget(Step);
     if (chip_.BudgetTicks() != 0) chip_.Render();
     for (EffectVoice* v : {&Voice1, &Voice2}) {

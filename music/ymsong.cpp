@@ -1,10 +1,10 @@
 #include "music/ymsong.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "common/bytereader.h"
 #include "music/ymglobal.h"
+#include "music/ymround.h"
 
 const char* SongKindName(SongKind kind) {
     switch (kind) {
@@ -23,7 +23,7 @@ uint32_t ClaimedUnpackedSize(const uint8_t* packed, size_t size) {
 }
 
 uint8_t DrumLevel(unsigned v) {
-    const double t = std::nearbyint(double(v & 0xFF) / 255.0 * 65535.0);
+    const double t = ym::RoundHalfEven(double(v & 0xFF) / 255.0 * 65535.0);
     unsigned j = 1;
     while (j < 31 && ym::VolumeTable[j] < t) j += 2;
     // Between two levels the nearer wins; on a tie the higher one.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -408,6 +409,73 @@ TEST(SequencerYm6, DrumAtAFractionalPeriodKeepsItsTimeOnTheTickGrid) {
     for (size_t i = 1; i < eventTicks.size(); ++i)
         ASSERT_EQ(eventTicks[i] - eventTicks[i - 1], uint64_t(pattern[(i - 1) % 4])) << i;
     EXPECT_FALSE(v.Active());
+}
+
+// step x 2^32 in 32.32 ticks, rounded to nearest with a tie to even, in integers only:
+// the double is split into its 53-bit mantissa and exponent, which is exact.
+uint64_t FixedStep(double step, int& ties) {
+    int exponent = 0;
+    const double fraction = std::frexp(step, &exponent);   // step = fraction x 2^exponent
+    const uint64_t mantissa = uint64_t(std::ldexp(fraction, 53));
+    const int shift = 53 - 32 - exponent;                  // step x 2^32 = mantissa / 2^shift
+    if (mantissa == 0) return 0;
+    if (shift <= 0) return mantissa << -shift;
+    if (shift >= 64) return 0;
+    const uint64_t whole = mantissa >> shift;
+    const uint64_t rest = mantissa & ((uint64_t(1) << shift) - 1);
+    const uint64_t half = uint64_t(1) << (shift - 1);
+    if (rest == half) ++ties;
+    return whole + (rest > half || (rest == half && (whole & 1)));
+}
+
+// Two SID voices, on A every 1.2 ticks and on C every 0.8, in a looping frame: at tick
+// 251 657 a step of about 0.4 ticks is exactly halfway between two 32.32 values. Rounding
+// it up puts the tick budget 2^-32 ahead, which near tick 419 450 (in the fifth buffer)
+// moves a toggle across a tick boundary. The render must match a plain model of the
+// timers driving a second chip, whose steps are rounded in integer arithmetic.
+TEST(SequencerYm6, StepsHalfwayBetweenTwoFixedPointValuesRoundToEven) {
+    songwriter::Ym56 s;
+    Frame16 f = songwriter::Silent16();
+    songwriter::SetEffect1(f, 1, kSidVoice, 1, 3);   // A, 4 x 3 / 10 = 1.2 ticks
+    songwriter::SetEffect2(f, 3, kSidVoice, 1, 2);   // C, 4 x 2 / 10 = 0.8 ticks
+    f[8] |= 15;
+    f[10] = 9;
+    s.frames = {f};
+    Rig rig(s.Build());
+    std::vector<int16_t> played;
+    for (int b = 0; b < 5; ++b) {
+        ASSERT_EQ(rig.Fill(ym::kBufferValues), ym::kBufferValues);
+        played.insert(played.end(), rig.buf.begin(), rig.buf.end());
+    }
+
+    CYmChip chip;   // tones and noise off: A and C play their volume registers
+    std::vector<int16_t> expected(played.size());
+    chip.SetTarget(expected.data(), uint32_t(expected.size()));
+    chip.WriteRegister(ym::R7, 0x3F);
+    struct Timer { double period, elapsed; int reg; uint8_t level, state; };
+    Timer timers[2] = {{1.2, 0, ym::R8, 15, 0}, {0.8, 0, ym::R10, 9, 0}};
+    double frameElapsed = 0;
+    int ties = 0;
+    while (chip.ValueIndex() < expected.size()) {
+        if (frameElapsed >= 5000.0) frameElapsed -= 5000.0;   // the same frame again
+        double step = 5000.0 - frameElapsed;
+        for (Timer& t : timers) {
+            if (t.elapsed == 0) {
+                t.state = t.state ? 0 : t.level;
+                chip.StoreRegister(t.reg, t.state);
+            }
+            step = std::min(step, t.period - t.elapsed);
+        }
+        chip.AddBudget(FixedStep(step, ties));
+        if (chip.BudgetTicks()) chip.Render();
+        for (Timer& t : timers)
+            if ((t.elapsed += step) >= t.period) t.elapsed = 0;
+        frameElapsed += step;
+    }
+    ASSERT_GE(ties, 1);   // the song still reaches a tie within the render
+    const auto diff = std::mismatch(played.begin(), played.end(), expected.begin());
+    EXPECT_TRUE(diff.first == played.end())
+        << "value " << (diff.first - played.begin()) << ": " << *diff.first << " instead of " << *diff.second;
 }
 
 TEST(SequencerYm56, BothLayoutsPlayTheSameSound) {
