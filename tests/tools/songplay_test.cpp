@@ -119,7 +119,7 @@ const std::map<std::string, std::set<EffectType>> kClaimedEffects = {
     {"harbour", {}},
     {"joy", {kSidVoice, kDigiDrum}},
     {"lastlap", {kSidVoice, kDigiDrum}},
-    {"maggie", {kSidVoice, kDigiDrum, kSyncBuzzer}},
+    {"maggie", {kSidVoice, kDigiDrum}},
     {"minuet", {kSidVoice}},
     {"mountainking", {kDigiDrum, kSyncBuzzer}},
     {"racing", {kDigiDrum}},
@@ -127,6 +127,9 @@ const std::map<std::string, std::set<EffectType>> kClaimedEffects = {
     {"snowfall", {kSinusSid}},
     {"sunny", {}},
 };
+// Effects a song plays only now and then: Drowsy Maggie's bass is a sync buzzer only where
+// its drums and tune leave a timer free, which they seldom do.
+const std::map<std::string, std::set<EffectType>> kIncidentalEffects = {{"maggie", {kSyncBuzzer}}};
 
 TEST(SongsInTheEngine, BundledSongsAreAudibleLoopAndPlayTheEffectsTheyClaim) {
     const char* src = std::getenv("MARLIPAN_SOURCE_DIR");
@@ -189,6 +192,8 @@ TEST(SongsInTheEngine, BundledSongsAreAudibleLoopAndPlayTheEffectsTheyClaim) {
             if (claim->second.count(t)) {
                 EXPECT_GE(events[t], 1000u) << "effect " << int(t) << " claimed but hardly played";
                 heard.insert(t);
+            } else if (kIncidentalEffects.count(stem) && kIncidentalEffects.at(stem).count(t)) {
+                EXPECT_LT(events[t], 1000u) << "effect " << int(t) << " played often: claim it";
             } else {
                 EXPECT_EQ(events[t], 0u) << "effect " << int(t) << " played but not claimed";
             }

@@ -392,9 +392,8 @@ int Import(const std::vector<std::string>& args) {
     std::cout << outPath << ": \"" << imported.song.name << "\", " << imported.song.frames.size() << " frames ("
               << imported.seconds << " s, " << imported.bars << " bars), loop at frame " << imported.song.loopFrame
               << ", " << std::string(ym.begin(), ym.begin() + 4) << "\n";
-    for (size_t v = 0; v < imported.parts.size(); ++v) {
-        const auto& p = imported.parts[v];
-        std::cout << "voice " << char('A' + v) << ": channel " << p.channel << " (" << p.role << ", "
+    for (const auto& p : imported.parts) {
+        std::cout << "voice " << p.voice << ": channel " << p.channel << " (" << p.role << ", "
                   << p.notes << " notes)\n";
     }
     return 0;
