@@ -162,7 +162,7 @@ std::string LoudnessText(const std::vector<uint8_t>& song) {
                        (std::isfinite(all.left) && std::isfinite(all.right) ? Fixed(all.Balance(), 2, true) + " dB"
                                                                             : std::string("-"));
     for (int v = 0; v < 3; ++v)
-        text += std::string(v ? ", " : "; voices alone ") + char('A' + v) + " " + Fixed(voices[v].integrated, 2);
+        text += std::string(v ? ", " : "; voices alone ") + char('A' + v) + " " + Fixed(voices[v], 2);
     return text + " LUFS";
 }
 

@@ -2,6 +2,7 @@
 
 #include <ebur128.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -23,10 +24,44 @@ State NewState(unsigned channels) {
     return st;
 }
 
-double Integrated(ebur128_state* st) {
+double GlobalLoudness(ebur128_state* st) {
     double lufs = -HUGE_VAL;
     if (ebur128_loudness_global(st, &lufs) != EBUR128_SUCCESS) return -HUGE_VAL;
     return lufs;
+}
+
+// Renders the song as Measure describes; `sides` also meters each channel alone, which
+// takes twice the time of metering both together.
+Loudness Meter(const std::vector<uint8_t>& song, bool sides) {
+    CYmEngine engine;
+    if (!engine.LoadPlainSong(song.data(), song.size()) || !engine.Playable())
+        throw std::invalid_argument("the engine cannot play the song");
+    engine.SetVolume(255);
+    engine.SetLooping(false);
+    engine.ResetForPass();
+
+    State both = NewState(2), left, right;
+    if (sides) left = NewState(1), right = NewState(1);
+    std::vector<int16_t> l, r;
+    for (int which = 0; !engine.EndOfSong(); which ^= 1) {
+        const size_t n = engine.FillBuffer(which) / 2;
+        if (n == 0) break;
+        const int16_t* s = engine.BufferSamples(which);
+        ebur128_add_frames_short(both.get(), s, n);
+        if (sides) {
+            l.resize(n);
+            r.resize(n);
+            for (size_t i = 0; i < n; ++i) {
+                l[i] = s[2 * i];
+                r[i] = s[2 * i + 1];
+            }
+            ebur128_add_frames_short(left.get(), l.data(), n);
+            ebur128_add_frames_short(right.get(), r.data(), n);
+        }
+    }
+    const double nan = std::nan("");
+    return {GlobalLoudness(both.get()), sides ? GlobalLoudness(left.get()) : nan,
+            sides ? GlobalLoudness(right.get()) : nan};
 }
 
 }  // namespace
@@ -61,43 +96,16 @@ bool KeepVoices(std::vector<uint8_t>& song, unsigned keep) {
     return true;
 }
 
-Loudness Measure(const std::vector<uint8_t>& song, int volume, double seconds) {
-    CYmEngine engine;
-    if (!engine.LoadPlainSong(song.data(), song.size()) || !engine.Playable())
-        throw std::invalid_argument("the engine cannot play the song");
-    engine.SetVolume(volume);
-    engine.SetLooping(seconds > 0);
-    engine.ResetForPass();
+Loudness Measure(const std::vector<uint8_t>& song) { return Meter(song, true); }
 
-    State both = NewState(2), left = NewState(1), right = NewState(1);
-    const uint64_t wanted = seconds > 0 ? uint64_t(std::llround(seconds * ym::kSampleRate)) : UINT64_MAX;
-    std::vector<int16_t> l, r;
-    uint64_t done = 0;
-    for (int which = 0; done < wanted && !engine.EndOfSong(); which ^= 1) {
-        const uint32_t values = engine.FillBuffer(which);
-        if (values == 0) break;
-        const size_t n = size_t(std::min<uint64_t>(values / 2, wanted - done));
-        const int16_t* s = engine.BufferSamples(which);
-        l.resize(n);
-        r.resize(n);
-        for (size_t i = 0; i < n; ++i) {
-            l[i] = s[2 * i];
-            r[i] = s[2 * i + 1];
-        }
-        ebur128_add_frames_short(both.get(), s, n);
-        ebur128_add_frames_short(left.get(), l.data(), n);
-        ebur128_add_frames_short(right.get(), r.data(), n);
-        done += n;
-    }
-    return {Integrated(both.get()), Integrated(left.get()), Integrated(right.get())};
-}
+double Integrated(const std::vector<uint8_t>& song) { return Meter(song, false).integrated; }
 
-std::array<Loudness, 3> MeasureVoices(const std::vector<uint8_t>& song, int volume, double seconds) {
-    std::array<Loudness, 3> out;
+std::array<double, 3> MeasureVoices(const std::vector<uint8_t>& song) {
+    std::array<double, 3> out;
     for (unsigned voice = 0; voice < 3; ++voice) {
         std::vector<uint8_t> solo = song;
         if (!KeepVoices(solo, 1u << voice)) throw std::invalid_argument("the engine cannot play the song");
-        out[voice] = Measure(solo, volume, seconds);
+        out[voice] = Integrated(solo);
     }
     return out;
 }

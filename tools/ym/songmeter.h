@@ -22,13 +22,15 @@ struct Loudness {
 // False, with the song untouched, when the engine does not know the song's format.
 bool KeepVoices(std::vector<uint8_t>& song, unsigned keep);
 
-// Plays an unpacked song through the game's engine at `volume` (0..255), looping as the
-// game does, for `seconds`, or for one pass of all its frames when `seconds` is 0, and
-// measures it. Throws std::invalid_argument for a song the engine cannot play.
-Loudness Measure(const std::vector<uint8_t>& song, int volume = 255, double seconds = 0);
+// Plays one pass of an unpacked song (all its frames, the intro included) through the
+// game's engine at full volume (255) and measures it. Throws std::invalid_argument for a
+// song the engine cannot play.
+Loudness Measure(const std::vector<uint8_t>& song);
 
-// Each voice alone (A, B, C), measured as above.
-std::array<Loudness, 3> MeasureVoices(const std::vector<uint8_t>& song, int volume = 255,
-                                      double seconds = 0);
+// The same for both channels together only, in a third of the time: `integrated`.
+double Integrated(const std::vector<uint8_t>& song);
+
+// The integrated loudness of each voice alone (A, B, C), measured as above.
+std::array<double, 3> MeasureVoices(const std::vector<uint8_t>& song);
 
 }  // namespace marlipan::songmeter
