@@ -1,7 +1,9 @@
-// The generated songs through the game's own music engine: they load, play in tune and are
-// neither silent nor at full scale.
+// The generated songs through the game's own music engine: they load, play in tune, are
+// neither silent nor at full scale, and the bundled ones sit together: one loudness, the
+// tune in the middle, the bass under it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <dirent.h>
@@ -131,28 +133,45 @@ const std::map<std::string, std::set<EffectType>> kClaimedEffects = {
 // its drums and tune leave a timer free, which they seldom do.
 const std::map<std::string, std::set<EffectType>> kIncidentalEffects = {{"maggie", {kSyncBuzzer}}};
 
-TEST(SongsInTheEngine, BundledSongsAreAudibleLoopAndPlayTheEffectsTheyClaim) {
+struct BundledSong {
+    std::string stem;
+    std::vector<uint8_t> ym;   // plain, as the build makes it
+};
+
+// Every song of assets/songs: a score composed here, a tune in ABC as the build imported it.
+std::vector<BundledSong> bundledSongs() {
     const char* src = std::getenv("MARLIPAN_SOURCE_DIR");
     const std::string dir = std::string(src && *src ? src : MARLIPAN_TOOLS_TEST_SOURCE_DIR) + "/assets/songs";
-    int songs = 0;
-    std::set<EffectType> heard;
+    std::vector<BundledSong> songs;
     DIR* d = opendir(dir.c_str());
-    ASSERT_NE(d, nullptr);
+    EXPECT_NE(d, nullptr) << dir;
+    if (!d) return songs;
     while (dirent* e = readdir(d)) {
         const std::string name = e->d_name;
         const std::string stem = name.substr(0, name.size() < 4 ? 0 : name.size() - 4);
         const bool abc = name.size() > 4 && name.substr(name.size() - 4) == ".abc";
         if (name.size() < 5 || (name.substr(name.size() - 4) != ".txt" && !abc)) continue;
-        SCOPED_TRACE(name);
-        ++songs;
-        // A tune in ABC is imported by the build: the test plays what the build made.
         const char* bin = std::getenv("MARLIPAN_BINARY_DIR");
-        if (abc) {
-            ASSERT_TRUE(bin) << "MARLIPAN_BINARY_DIR names the build with the imported songs";
-        }
-        const auto ym = abc ? readBytes(std::string(bin) + "/assets/" + stem + ".ym")
-                            : writeYm(compose(readText(dir + "/" + name)));
-        ASSERT_FALSE(ym.empty()) << "the build has not made " << stem << ".ym";
+        EXPECT_TRUE(!abc || bin) << "MARLIPAN_BINARY_DIR names the build with the imported " << name;
+        if (abc && !bin) continue;
+        songs.push_back({stem, abc ? readBytes(std::string(bin) + "/assets/" + stem + ".ym")
+                                   : writeYm(compose(readText(dir + "/" + name)))});
+        EXPECT_FALSE(songs.back().ym.empty()) << "the build has not made " << stem << ".ym";
+    }
+    closedir(d);
+    std::sort(songs.begin(), songs.end(), [](const auto& a, const auto& b) { return a.stem < b.stem; });
+    return songs;
+}
+
+TEST(SongsInTheEngine, BundledSongsAreAudibleLoopAndPlayTheEffectsTheyClaim) {
+    int songs = 0;
+    std::set<EffectType> heard;
+    for (const BundledSong& song : bundledSongs()) {
+        const std::string& stem = song.stem;
+        const std::vector<uint8_t>& ym = song.ym;
+        SCOPED_TRACE(stem);
+        ++songs;
+        if (ym.empty()) continue;
         const auto samples = play(ym, 12);  // about 4.4 s
         double mean = 0;
         int peak = 0;
@@ -199,7 +218,6 @@ TEST(SongsInTheEngine, BundledSongsAreAudibleLoopAndPlayTheEffectsTheyClaim) {
             }
         }
     }
-    closedir(d);
     EXPECT_GE(songs, 10);
     EXPECT_EQ(heard.size(), 4u) << "the songs together play all four effects";
 }
@@ -261,4 +279,40 @@ order: p
     EXPECT_LT(error, signal * 1e-3) << "the voices add up to the song within -30 dB";
     std::vector<uint8_t> unknown = {'X', 'Y', 'Z'};
     EXPECT_FALSE(marlipan::songmeter::KeepVoices(unknown, 1));
+}
+
+// Where each bundled song plays its melody and its bass.
+struct Parts {
+    int melody, bass;   // voice 0 A, 1 B, 2 C
+};
+const std::map<std::string, Parts> kParts = {
+    {"deepblue", {1, 0}}, {"greensleeves", {1, 2}}, {"harbour", {1, 0}}, {"joy", {1, 0}},
+    {"lastlap", {1, 0}},  {"maggie", {1, 2}},       {"minuet", {1, 0}},  {"mountainking", {1, 2}},
+    {"racing", {1, 0}},   {"scarborough", {1, 2}},  {"snowfall", {1, 0}}, {"sunny", {1, 0}},
+};
+
+// As the game plays them at full volume, measured as broadcast meters measure (one pass of
+// each song): the songs are equally loud, none leans to one side, and the bass stays under
+// the melody.
+TEST(BundledSongs, PlayEquallyLoudBalancedAndWithTheBassUnderTheMelody) {
+    constexpr double kTarget = -17.0;   // LUFS at volume 255
+    int songs = 0;
+    for (const BundledSong& song : bundledSongs()) {
+        SCOPED_TRACE(song.stem);
+        ++songs;
+        const auto parts = kParts.find(song.stem);
+        ASSERT_NE(parts, kParts.end()) << "say which voices play the melody and the bass";
+        if (song.ym.empty()) continue;
+        const auto loudness = marlipan::songmeter::Measure(song.ym);
+        EXPECT_NEAR(loudness.integrated, kTarget, 1.0) << "LUFS";
+        EXPECT_NEAR(loudness.Balance(), 0.0, 2.0) << "dB louder on the left";
+        const auto alone = [&](int voice) {
+            auto solo = song.ym;
+            EXPECT_TRUE(marlipan::songmeter::KeepVoices(solo, 1u << voice));
+            return marlipan::songmeter::Integrated(solo);
+        };
+        const double melody = alone(parts->second.melody), bass = alone(parts->second.bass);
+        EXPECT_LE(bass, melody) << "LUFS of the bass alone against the melody alone";
+    }
+    EXPECT_GE(songs, 10);
 }
