@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -110,6 +111,9 @@ TEST_F(ToolTest, BadArgumentsAndMissingFilesGiveOneLineAndFailure) {
     ExpectFailure({"render", song, Path("o.wav"), "--volume", "256"}, "--volume");
     ExpectFailure({"render", song, Path("o.wav"), "--volume", "1.5"}, "--volume");
     ExpectFailure({"render", song, Path("o.wav"), "--volume"}, "--volume");
+    for (const char* voices : {"D", "a", "A,", ",A", "A,A", "AB", ""})
+        ExpectFailure({"render", song, Path("o.wav"), "--voices", voices}, "--voices");
+    ExpectFailure({"loudness"}, "usage");
     ExpectFailure({"render", song, Path("no/such/dir/o.wav")}, "cannot create");
     ExpectFailure({"pack", Path("missing"), Path("out")}, "no such file");
     if (fs::exists("/dev/full")) {   // a disk that is full: reported, and the device kept
@@ -125,6 +129,14 @@ TEST_F(ToolTest, BadSongsGiveOneLineAndFailure) {
     ExpectFailure({"unpack", junk, Path("o")}, "not an -lh5- archive");
     const std::string empty = Write("empty.ym", {});
     ExpectFailure({"info", empty}, "not a YM song");
+    // Stored without compression (-lh0-), as archivers keep a tiny file: the method is named.
+    std::vector<uint8_t> stored = lh5::PackArchive(Ym6Song(), "song.ym");
+    std::memcpy(stored.data() + 2, "-lh0-", 5);
+    const std::string other = Write("stored.lzh", stored);
+    for (const char* command : {"info", "loudness"})
+        ExpectFailure({command, other}, "packed with -lh0-; only -lh5- is played");
+    ExpectFailure({"render", other, Path("o.wav")}, "packed with -lh0-");
+    ExpectFailure({"unpack", other, Path("o")}, "packed with -lh0-");
 
     // MIDI files to import: not one at all, a song without notes, a track cut short.
     ExpectFailure({"import", junk, Path("o.ym")}, "not a Standard MIDI File");
@@ -164,6 +176,19 @@ TEST_F(ToolTest, BadSongsGiveOneLineAndFailure) {
     EXPECT_NE(info.out.find("frames: 0"), std::string::npos) << info.out;
 }
 
+TEST_F(ToolTest, HelpAndVersionAnswerOnStandardOutput) {
+    for (const char* option : {"--help", "-h"}) {
+        const Result r = Run({option});
+        EXPECT_EQ(r.status, 0) << option;
+        EXPECT_EQ(r.out.rfind("usage: marlipan-ym ", 0), 0u) << r.out;
+        EXPECT_TRUE(r.err.empty()) << r.err;
+    }
+    const Result v = Run({"--version"});
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out, "marlipan-ym " MARLIPAN_VERSION "\n");
+    EXPECT_TRUE(v.err.empty()) << v.err;
+}
+
 TEST_F(ToolTest, InfoListsTheSong) {
     const Result r = Run({"info", Write("song.ym", Ym6Song())});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -174,6 +199,10 @@ TEST_F(ToolTest, InfoListsTheSong) {
     EXPECT_NE(r.out.find("name: Tool song"), std::string::npos);
     EXPECT_NE(r.out.find("author: Caf\xC3\xA9"), std::string::npos);
     EXPECT_NE(r.out.find("comment: made by songwriter"), std::string::npos);
+    // Voice A alone, panned hard left (gains 255 and 13: 25.85 dB apart); B and C silent.
+    EXPECT_NE(r.out.find("loudness (one pass at volume 255): -"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" LUFS, left minus right +25.8"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(", B silent, C silent LUFS"), std::string::npos) << r.out;
 }
 
 TEST_F(ToolTest, RenderWritesWhatTheEngineBuffersHold) {
@@ -206,6 +235,14 @@ TEST_F(ToolTest, RenderWritesWhatTheEngineBuffersHold) {
     ASSERT_EQ(Run({"pack", plain, Path("song.lzh")}).status, 0);
     ASSERT_EQ(Run({"render", Path("song.lzh"), Path("b.wav")}).status, 0);
     EXPECT_EQ(Read(Path("b.wav")).size(), 44u + 2u * 44100u * 4u);
+
+    // The song plays on voice A: with only B and C kept, nothing sounds; with A, all of it.
+    ASSERT_EQ(Run({"render", plain, Path("c.wav"), "--voices", "B,C", "--seconds", "1"}).status, 0);
+    const std::vector<uint8_t> quiet = Read(Path("c.wav"));
+    ASSERT_EQ(quiet.size(), wav.size());
+    EXPECT_TRUE(std::all_of(quiet.begin() + 44, quiet.end(), [](uint8_t b) { return b == 0; }));
+    ASSERT_EQ(Run({"render", plain, Path("d.wav"), "--voices", "C,A", "--seconds", "1", "--volume", "200"}).status, 0);
+    EXPECT_EQ(Read(Path("d.wav")), wav);
 }
 
 TEST_F(ToolTest, PackAndUnpackRoundTrip) {

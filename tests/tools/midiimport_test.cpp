@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "tools/lh5/lh5pack.h"
 #include "tools/songgen/score.h"
 #include "tools/ym/midiimport.h"
+#include "tools/ym/songmeter.h"
 
 namespace fs = std::filesystem;
 using marlipan::midi::ImportError;
@@ -39,7 +41,7 @@ std::vector<uint8_t> abcToMidi(const std::string& abc) {
 }
 
 struct Played {
-    std::vector<int16_t> left;  // voice A sounds mostly on the left
+    std::vector<int> mono;  // both channels added: every voice, wherever the chip pans it
     uint64_t events[4] = {0, 0, 0, 0};
 };
 
@@ -51,16 +53,17 @@ Played play(const marlipan::songgen::Song& song, double seconds) {
     engine.SetLooping(seconds > 0);
     engine.ResetForPass();
     Played p;
-    for (int i = 0; seconds > 0 ? p.left.size() < seconds * 44100 : !engine.EndOfSong(); ++i) {
+    for (int i = 0; seconds > 0 ? p.mono.size() < seconds * 44100 : !engine.EndOfSong(); ++i) {
         const uint32_t n = engine.FillBuffer(i & 1);
-        for (uint32_t k = 0; k < n; k += 2) p.left.push_back(engine.BufferSamples(i & 1)[k]);
+        const int16_t* s = engine.BufferSamples(i & 1);
+        for (uint32_t k = 0; k < n; k += 2) p.mono.push_back(s[k] + s[k + 1]);
     }
     for (int t = 0; t < 4; ++t) p.events[t] = engine.Sequencer().EffectEvents[t];
     return p;
 }
 
 // Frequency by rising crossings of the window's mean, over whole periods.
-double frequency(const std::vector<int16_t>& s, double from, double to) {
+double frequency(const std::vector<int>& s, double from, double to) {
     const size_t a = size_t(from * 44100), b = size_t(to * 44100);
     double mean = 0;
     for (size_t i = a; i < b; ++i) mean += s[i];
@@ -77,7 +80,7 @@ double frequency(const std::vector<int16_t>& s, double from, double to) {
 
 // The first time after `from` at which the waveform's period becomes shorter than
 // `samples` (a note change upwards), in seconds.
-double periodDropsBelow(const std::vector<int16_t>& s, double from, double samples) {
+double periodDropsBelow(const std::vector<int>& s, double from, double samples) {
     const size_t a = size_t(from * 44100);
     double mean = 0;
     for (size_t i = a; i < a + 4410; ++i) mean += s[i];
@@ -112,17 +115,17 @@ TEST(MidiImport, PitchesAndTheTempoMapReachTheRenderedSound) {
     EXPECT_EQ(imported.song.frames.size(), 500u) << "2 + 4 + 4 seconds, whole bars";
     const Played p = play(imported.song, 10);
     // Equal temperament at the chip's 2 MHz clock: periods 284, 142 and 95.
-    EXPECT_NEAR(frequency(p.left, 0.2, 1.8), 440.0, 2.0);
-    EXPECT_NEAR(frequency(p.left, 2.2, 5.8), 880.0, 4.0);
-    EXPECT_NEAR(frequency(p.left, 6.2, 7.8), 1318.5, 6.0);
+    EXPECT_NEAR(frequency(p.mono, 0.2, 1.8), 440.0, 2.0);
+    EXPECT_NEAR(frequency(p.mono, 2.2, 5.8), 880.0, 4.0);
+    EXPECT_NEAR(frequency(p.mono, 6.2, 7.8), 1318.5, 6.0);
     // The notes change where the tempo map puts them, to a frame (20 ms).
-    EXPECT_NEAR(periodDropsBelow(p.left, 1.5, 75), 2.0, 0.03);
-    EXPECT_NEAR(periodDropsBelow(p.left, 5.5, 42), 6.0, 0.03);
+    EXPECT_NEAR(periodDropsBelow(p.mono, 1.5, 75), 2.0, 0.03);
+    EXPECT_NEAR(periodDropsBelow(p.mono, 5.5, 42), 6.0, 0.03);
     // The rest is silent: one constant level.
-    int low = 32767, high = -32768;
+    int low = 65535, high = -65536;
     for (size_t i = size_t(8.05 * 44100); i < size_t(9.95 * 44100); ++i) {
-        low = std::min<int>(low, p.left[i]);
-        high = std::max<int>(high, p.left[i]);
+        low = std::min<int>(low, p.mono[i]);
+        high = std::max<int>(high, p.mono[i]);
     }
     EXPECT_EQ(low, high);
 
@@ -131,10 +134,10 @@ TEST(MidiImport, PitchesAndTheTempoMapReachTheRenderedSound) {
     options.transpose = -12;
     const auto moved = importMidi(midi, options);
     EXPECT_EQ(moved.song.loopFrame, 300) << "bar 3 starts after 2 + 4 seconds";
-    EXPECT_NEAR(frequency(play(moved.song, 2).left, 0.2, 1.8), 220.0, 1.0);
+    EXPECT_NEAR(frequency(play(moved.song, 2).mono, 0.2, 1.8), 220.0, 1.0);
 }
 
-TEST(MidiImport, DefaultVoicesAreMelodyOnTopDrumsInBetweenAndBassBelow) {
+TEST(MidiImport, DefaultVoicesAreMelodyInTheMiddleDrumsLeftAndBassRight) {
     // Four parts and drums: a melody (channel 4), a quiet counter-line (2), a bass (7) and
     // chords (5) busier than the melody.
     const auto midi = abcToMidi(R"(X:1
@@ -160,13 +163,16 @@ V:4
 )");
     const auto imported = importMidi(midi, ImportOptions{});
     ASSERT_EQ(imported.parts.size(), 3u);
-    EXPECT_EQ(imported.parts[0].channel, 4);
-    EXPECT_EQ(imported.parts[0].role, "melody");
-    EXPECT_EQ(imported.parts[1].channel, 10);
+    EXPECT_EQ(imported.parts[0].voice, 'A');
+    EXPECT_EQ(imported.parts[0].channel, 10);
+    EXPECT_EQ(imported.parts[1].voice, 'B');
+    EXPECT_EQ(imported.parts[1].channel, 4);
+    EXPECT_EQ(imported.parts[1].role, "melody");
+    EXPECT_EQ(imported.parts[2].voice, 'C');
     EXPECT_EQ(imported.parts[2].channel, 7);
     EXPECT_EQ(imported.parts[2].role, "bass");
     const auto& f0 = imported.song.frames[0];
-    EXPECT_EQ(f0[0] | f0[1] << 8, marlipan::songgen::tonePeriod(marlipan::songgen::noteFrequency(76)));  // e
+    EXPECT_EQ(f0[2] | f0[3] << 8, marlipan::songgen::tonePeriod(marlipan::songgen::noteFrequency(76)));  // e
     EXPECT_EQ(f0[4] | f0[5] << 8, marlipan::songgen::tonePeriod(marlipan::songgen::noteFrequency(36)));  // C,,
     // Two kicks and two snares, every sample of each played by the digital drum.
     const auto& kit = marlipan::songgen::drumKit();
@@ -223,10 +229,61 @@ TEST(MidiImport, TheSidVoiceOfEffectsNeverFallsSilentInALongNote) {
         if (std::abs(t - 4.0) < 0.1) continue;  // the change of note
         const size_t a = size_t(t * 44100), b = size_t((t + 0.02) * 44100);
         double mean = 0, power = 0;
-        for (size_t i = a; i < b; ++i) mean += p.left[i];
+        for (size_t i = a; i < b; ++i) mean += p.mono[i];
         mean /= double(b - a);
-        for (size_t i = a; i < b; ++i) power += (p.left[i] - mean) * (p.left[i] - mean);
+        for (size_t i = a; i < b; ++i) power += (p.mono[i] - mean) * (p.mono[i] - mean);
         quietest = std::min(quietest, std::sqrt(power / double(b - a)));
     }
     EXPECT_GT(quietest, 1500.0) << "every 20 ms of the notes is heard";
+}
+
+// The sync-buzzer bass of --effects: identical notes sound at one level, whether a timer
+// is free for the buzzer (the melody's SID voice and the drums hold both now and then) or
+// the note plays on the envelope alone.
+TEST(MidiImport, TheBassOfEffectsPlaysIdenticalNotesAtOneLevel) {
+    ImportOptions options;
+    options.effects = true;
+    const auto imported = importMidi(abcToMidi(R"(X:1
+T:Bass Levels
+M:4/4
+L:1/8
+Q:1/4=140
+K:Em
+%%MIDI drum dzdd 36 38 38
+%%MIDI drumon
+V:1
+E2BE dEBE|E2BE AFDF|E2BE dEBE|BABc dAFD|E2BE dEBE|E2BE AFDF|E2BE dEBE|BABc dAFD|
+V:2
+E,,2z2 E,,2z2|E,,2z2 E,,2z2|E,,2z2 E,,2z2|E,,2z2 E,,2z2|E,,2z2 E,,2z2|E,,2z2 E,,2z2|E,,2z2 E,,2z2|E,,2z2 E,,2z2|
+)"),
+                                     options);
+    unsigned bass = 0;
+    for (size_t v = 0; v < imported.parts.size(); ++v)
+        if (imported.parts[v].role == "bass") bass = 1u << v;
+    ASSERT_NE(bass, 0u);
+    auto ym = marlipan::songgen::writeYm(imported.song);
+    ASSERT_TRUE(marlipan::songmeter::KeepVoices(ym, bass));
+    CYmEngine engine(nullptr);
+    ASSERT_TRUE(engine.LoadPlainSong(ym.data(), ym.size()));
+    engine.ResetForPass();
+    std::vector<double> mono;
+    for (int i = 0; !engine.EndOfSong(); ++i) {
+        const uint32_t n = engine.FillBuffer(i & 1);
+        for (uint32_t k = 0; k < n; k += 2) mono.push_back(engine.BufferSamples(i & 1)[k] + engine.BufferSamples(i & 1)[k + 1]);
+    }
+    // A note every two beats, one beat long (0.43 s): its level over the middle of the note.
+    std::vector<double> levels;
+    for (int note = 0; note < 16; ++note) {
+        const double t = note * 120.0 / 140;
+        const size_t a = size_t((t + 0.05) * 44100), b = size_t((t + 0.35) * 44100);
+        ASSERT_LE(b, mono.size());
+        double mean = 0, power = 0;
+        for (size_t i = a; i < b; ++i) mean += mono[i];
+        mean /= double(b - a);
+        for (size_t i = a; i < b; ++i) power += (mono[i] - mean) * (mono[i] - mean);
+        levels.push_back(10 * std::log10(power / double(b - a) + 1));
+    }
+    const auto [low, high] = std::minmax_element(levels.begin(), levels.end());
+    EXPECT_GT(*low, 10 * std::log10(1000.0 * 1000.0)) << "every note heard";
+    EXPECT_LT(*high - *low, 3.0) << "dB between the loudest and the quietest E2";
 }

@@ -307,8 +307,8 @@ TEST(SongScore, SharpsAreNotComments) {
 }
 
 // The bundled scores make at least ten songs of 45 seconds to two minutes before they loop,
-// whose repeating part is long too, in which all three voices play and the lead has a tune
-// rather than a drone.
+// whose repeating part is long too, in which all three voices play and the lead (voice B,
+// in the middle) has a tune rather than a drone.
 TEST(BundledSongs, AreTenOrMoreOfAtLeastFortyFiveSecondsWithThreeVoicesAndATune) {
     const auto scores = bundledScores();
     EXPECT_GE(scores.size(), 10u);
@@ -326,7 +326,7 @@ TEST(BundledSongs, AreTenOrMoreOfAtLeastFortyFiveSecondsWithThreeVoicesAndATune)
         bool sounds[3] = {false, false, false};
         for (uint32_t f = 0; f < y.frameCount; ++f) {
             for (int v = 0; v < 3; ++v) sounds[v] = sounds[v] || (y.reg(8 + v, f) & 0x1F) != 0;
-            if ((y.reg(8, f) & 0x1F) != 0) leadPeriods.insert(y.tone(0, f));
+            if ((y.reg(9, f) & 0x1F) != 0) leadPeriods.insert(y.tone(1, f));
         }
         EXPECT_TRUE(sounds[0] && sounds[1] && sounds[2]);
         EXPECT_GE(leadPeriods.size(), 8u);

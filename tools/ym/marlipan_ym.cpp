@@ -1,11 +1,14 @@
 // marlipan-ym: the music engine on the command line.
 //
 //   marlipan-ym info SONG
-//   marlipan-ym render SONG OUT.wav [--seconds S] [--volume V]
+//   marlipan-ym loudness SONG...
+//   marlipan-ym render SONG OUT.wav [--seconds S] [--volume V] [--voices A,B,C]
 //   marlipan-ym pack IN OUT
 //   marlipan-ym unpack IN OUT
 //   marlipan-ym import SONG.mid OUT.ym [--voices 1,3,10] [--transpose N] [--loop-bar N]
 //                      [--title T] [--author A] [--effects]
+//
+//   marlipan-ym --help | --version
 //
 // SONG may be packed (an -lh5- archive, as gamepacks carry it) or a plain YM file; a
 // plain one is packed in memory first, so the engine's own LoadSong always runs. Every
@@ -31,13 +34,15 @@
 #include "tools/lh5/lh5pack.h"
 #include "tools/songgen/score.h"
 #include "tools/ym/midiimport.h"
+#include "tools/ym/songmeter.h"
 
 namespace {
 
 const char* const kUsage =
-    "usage: marlipan-ym info SONG | render SONG OUT.wav [--seconds S] [--volume V] | "
+    "usage: marlipan-ym info SONG | loudness SONG... | "
+    "render SONG OUT.wav [--seconds S] [--volume V] [--voices A,B,C] | "
     "pack IN OUT | unpack IN OUT | import SONG.mid OUT.ym [--voices 1,3,10] [--transpose N] "
-    "[--loop-bar N] [--title T] [--author A] [--effects]";
+    "[--loop-bar N] [--title T] [--author A] [--effects] | --help | --version";
 
 constexpr uintmax_t kMaxInput = 256u << 20;
 constexpr double kMaxSeconds = 24000.0;   // keeps the WAV below 4 GiB
@@ -79,6 +84,16 @@ bool IsPacked(const std::vector<uint8_t>& data) {
     return data.size() >= 7 && std::memcmp(data.data() + 2, "-lh5-", 5) == 0;
 }
 
+// An LHA archive of another method ("-lh0-", stored, is what archivers make of a tiny or
+// incompressible file): the game unpacks -lh5- only, and says so by name.
+void RefuseOtherMethods(const std::vector<uint8_t>& data, const std::string& path) {
+    if (data.size() < 7 || IsPacked(data) || data[2] != '-' || data[3] != 'l' || data[6] != '-') return;
+    std::string method(data.begin() + 2, data.begin() + 7);
+    for (char& c : method)
+        if (c < 0x20 || c > 0x7E) c = '?';
+    throw Failure(path + ": packed with " + method + "; only -lh5- is played");
+}
+
 std::string MemberName(const std::string& path) {
     std::string name = std::filesystem::path(path).filename().string();
     if (name.empty()) name = "song.ym";
@@ -112,11 +127,43 @@ std::string ToUtf8(const std::string& s) {
 // Loads SONG into the engine through its own LoadSong.
 void LoadSong(CYmEngine& engine, const std::string& path) {
     std::vector<uint8_t> data = ReadFile(path);
+    RefuseOtherMethods(data, path);
     if (!IsPacked(data)) data = lh5::PackArchive(data, MemberName(path));
     if (!engine.LoadSong(data.data(), data.size()))
         throw Failure(path + ": cannot unpack the song (corrupt -lh5- data)");
     if (engine.Song().Kind == SongKind::Unknown)
         throw Failure(path + ": not a YM song (unknown format tag)");
+}
+
+// The unpacked bytes of SONG, once LoadSong has taken it: for what changes or measures them.
+std::vector<uint8_t> UnpackedSong(const std::string& path) {
+    std::vector<uint8_t> data = ReadFile(path);
+    if (!IsPacked(data)) return data;
+    auto decruncher = std::make_unique<CYmDecruncher>();
+    if (!decruncher->Decrunch(data.data(), data.size()))
+        throw Failure(path + ": cannot unpack the song (corrupt -lh5- data)");
+    return std::vector<uint8_t>(decruncher->Output(), decruncher->Output() + decruncher->OutputSize());
+}
+
+std::string Fixed(double v, int decimals, bool sign = false) {
+    if (!std::isfinite(v)) return "silent";
+    char text[32];
+    std::snprintf(text, sizeof text, sign ? "%+.*f" : "%.*f", decimals, v);
+    return text;
+}
+
+// "-17.02 LUFS, left minus right +0.40 dB; voices alone A -25.10, B -19.02, C -23.50 LUFS":
+// one pass at volume 255, both channels, then each voice by itself.
+std::string LoudnessText(const std::vector<uint8_t>& song) {
+    namespace meter = marlipan::songmeter;
+    const meter::Loudness all = meter::Measure(song);
+    const auto voices = meter::MeasureVoices(song);
+    std::string text = Fixed(all.integrated, 2) + " LUFS, left minus right " +
+                       (std::isfinite(all.left) && std::isfinite(all.right) ? Fixed(all.Balance(), 2, true) + " dB"
+                                                                            : std::string("-"));
+    for (int v = 0; v < 3; ++v)
+        text += std::string(v ? ", " : "; voices alone ") + char('A' + v) + " " + Fixed(voices[v], 2);
+    return text + " LUFS";
 }
 
 int Info(const std::string& path) {
@@ -147,10 +194,24 @@ int Info(const std::string& path) {
                   << n[kDigiDrum] << ", sinus SID " << n[kSinusSid] << ", sync buzzer " << n[kSyncBuzzer]
                   << "\n";
     }
+    if (engine.Playable())
+        std::cout << "loudness (one pass at volume 255): " << LoudnessText(UnpackedSong(path)) << "\n";
     if (song.ChipClock != -2)
         std::cout << "header clock: " << song.ChipClock << " Hz, frame rate: "
                   << song.FrameRate / 1000 << " Hz (played at 2000000 Hz, 50 Hz)\n";
     std::cout.flush();
+    if (!std::cout) throw Failure("cannot write to standard output");
+    return 0;
+}
+
+int LoudnessCommand(const std::vector<std::string>& paths) {
+    if (paths.empty()) throw Failure(kUsage);
+    for (const std::string& path : paths) {
+        CYmEngine engine;
+        LoadSong(engine, path);
+        if (!engine.Playable()) throw Failure(path + ": the song holds no frames");
+        std::cout << path << ": " << LoudnessText(UnpackedSong(path)) << std::endl;
+    }
     if (!std::cout) throw Failure("cannot write to standard output");
     return 0;
 }
@@ -168,14 +229,32 @@ double ParseNumber(const std::string& option, const std::string& text) {
     return v;
 }
 
+// "A,C" -> voices A and C as bits 0 and 2.
+unsigned ParseVoiceLetters(const std::string& text) {
+    unsigned mask = 0;
+    size_t at = 0;
+    for (; at < text.size(); at += 2) {
+        const char c = text[at];
+        if (c < 'A' || c > 'C' || (mask & 1u << (c - 'A')) || (at + 1 < text.size() && text[at + 1] != ','))
+            break;
+        mask |= 1u << (c - 'A');
+    }
+    if (mask == 0 || at < text.size() || text.back() == ',')
+        throw Failure("--voices: the voices to keep, such as B or A,C, not '" + text + "'");
+    return mask;
+}
+
 int Render(const std::vector<std::string>& args) {
     if (args.size() < 2) throw Failure(kUsage);
     const std::string& songPath = args[0];
     const std::string& outPath = args[1];
     double seconds = -1;
     int volume = 255;
+    unsigned voices = 7;
     for (size_t i = 2; i < args.size(); ++i) {
-        if ((args[i] == "--seconds" || args[i] == "--volume") && i + 1 < args.size()) {
+        if (args[i] == "--voices" && i + 1 < args.size()) {
+            voices = ParseVoiceLetters(args[++i]);
+        } else if ((args[i] == "--seconds" || args[i] == "--volume") && i + 1 < args.size()) {
             const double v = ParseNumber(args[i], args[i + 1]);
             if (args[i] == "--seconds") {
                 if (v <= 0 || v > kMaxSeconds)
@@ -194,6 +273,12 @@ int Render(const std::vector<std::string>& args) {
 
     CYmEngine engine;
     LoadSong(engine, songPath);
+    if (voices != 7) {
+        // The other voices silenced in the song's frames: the engine plays as ever.
+        std::vector<uint8_t> song = UnpackedSong(songPath);
+        marlipan::songmeter::KeepVoices(song, voices);
+        engine.LoadPlainSong(song.data(), song.size());
+    }
     if (!engine.Playable()) throw Failure(songPath + ": the song holds no frames");
     if (seconds < 0) seconds = std::min(kMaxSeconds, engine.Frames().FrameCount / 50.0);
     engine.SetVolume(volume);
@@ -252,6 +337,7 @@ int Pack(const std::string& in, const std::string& out) {
 int Unpack(const std::string& in, const std::string& out) {
     const std::vector<uint8_t> data = ReadFile(in);
     auto decruncher = std::make_unique<CYmDecruncher>();
+    RefuseOtherMethods(data, in);
     if (!IsPacked(data)) throw Failure(in + ": not an -lh5- archive");
     if (!decruncher->Decrunch(data.data(), data.size()))
         throw Failure(in + ": cannot unpack (corrupt -lh5- data)");
@@ -306,9 +392,8 @@ int Import(const std::vector<std::string>& args) {
     std::cout << outPath << ": \"" << imported.song.name << "\", " << imported.song.frames.size() << " frames ("
               << imported.seconds << " s, " << imported.bars << " bars), loop at frame " << imported.song.loopFrame
               << ", " << std::string(ym.begin(), ym.begin() + 4) << "\n";
-    for (size_t v = 0; v < imported.parts.size(); ++v) {
-        const auto& p = imported.parts[v];
-        std::cout << "voice " << char('A' + v) << ": channel " << p.channel << " (" << p.role << ", "
+    for (const auto& p : imported.parts) {
+        std::cout << "voice " << p.voice << ": channel " << p.channel << " (" << p.role << ", "
                   << p.notes << " notes)\n";
     }
     return 0;
@@ -318,7 +403,16 @@ int Run(const std::vector<std::string>& args) {
     if (args.empty()) throw Failure(kUsage);
     const std::string& cmd = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if ((cmd == "--help" || cmd == "-h") && rest.empty()) {
+        std::cout << kUsage << std::endl;
+        return std::cout ? 0 : 1;
+    }
+    if (cmd == "--version" && rest.empty()) {
+        std::cout << "marlipan-ym " MARLIPAN_VERSION << std::endl;
+        return std::cout ? 0 : 1;
+    }
     if (cmd == "info" && rest.size() == 1) return Info(rest[0]);
+    if (cmd == "loudness") return LoudnessCommand(rest);
     if (cmd == "render") return Render(rest);
     if (cmd == "pack" && rest.size() == 2) return Pack(rest[0], rest[1]);
     if (cmd == "unpack" && rest.size() == 2) return Unpack(rest[0], rest[1]);

@@ -267,8 +267,11 @@ std::vector<songgen::Instrument> Instruments(bool effects) {
     inst[kTom].noiseFrames = 1;
     if (effects) {
         inst[kLead].sid = 2;  // a quarter of each period sounds, however tone and timer drift
+        // The envelope alone sounds, as the score's sync= has it: with the square wave on
+        // as well, each note's level would depend on where the two happen to meet.
         inst[kBass].sync = 12;
         inst[kBass].syncRatio = 1.5;
+        inst[kBass].tone = false;
     }
     return inst;
 }
@@ -383,7 +386,9 @@ Import importMidi(const std::vector<uint8_t>& data, const ImportOptions& options
     for (auto& [channel, s] : stats) s.pitch /= s.seconds;
     const bool hasDrums = stats.count(kDrumChannel) > 0;
 
-    std::vector<std::pair<int, Line>> chosen;  // channel and line, voice A first
+    // Channel and line of voices A, B and C; channel 0: the voice stays silent.
+    std::pair<int, Line> chosen[3] = {{0, kTop}, {0, kTop}, {0, kTop}};
+    int melody = -1;  // the channel that gets the lead instrument
     if (!options.channels.empty()) {
         int lowest = -1;
         for (int ch : options.channels) {
@@ -392,8 +397,11 @@ Import importMidi(const std::vector<uint8_t>& data, const ImportOptions& options
         }
         int pitched = 0;
         for (int ch : options.channels) pitched += ch != kDrumChannel;
-        for (int ch : options.channels)
-            chosen.push_back({ch, ch == kDrumChannel ? kDrums : (pitched > 1 && ch == lowest) ? kBottom : kTop});
+        for (size_t v = 0; v < options.channels.size(); ++v) {
+            const int ch = options.channels[v];
+            chosen[v] = {ch, ch == kDrumChannel ? kDrums : (pitched > 1 && ch == lowest) ? kBottom : kTop};
+            if (chosen[v].second == kTop && melody < 0) melody = ch;
+        }
     } else {
         double busiest = 0;
         for (const auto& [ch, s] : stats)
@@ -401,7 +409,7 @@ Import importMidi(const std::vector<uint8_t>& data, const ImportOptions& options
         std::vector<int> pool;
         for (const auto& [ch, s] : stats)
             if (ch != kDrumChannel && s.seconds >= busiest / 5) pool.push_back(ch);
-        int melody = -1, bass = -1, middle = -1;
+        int bass = -1, middle = -1;
         for (int ch : pool)
             if (melody < 0 || stats[ch].pitch > stats[melody].pitch) melody = ch;
         for (int ch : pool)
@@ -412,9 +420,10 @@ Import importMidi(const std::vector<uint8_t>& data, const ImportOptions& options
             for (const auto& [ch, s] : stats)
                 if (ch != melody && ch != bass && (middle < 0 || s.seconds > stats[middle].seconds)) middle = ch;
         }
-        if (melody >= 0) chosen.push_back({melody, kTop});
-        if (middle >= 0) chosen.push_back({middle, middle == kDrumChannel ? kDrums : kTop});
-        if (bass >= 0) chosen.push_back({bass, kBottom});
+        // The tune in the middle of the stereo picture, the parts under it to the sides.
+        if (middle >= 0) chosen[0] = {middle, middle == kDrumChannel ? kDrums : kTop};
+        if (melody >= 0) chosen[1] = {melody, kTop};
+        if (bass >= 0) chosen[2] = {bass, kBottom};
     }
 
     Import result;
@@ -423,14 +432,13 @@ Import importMidi(const std::vector<uint8_t>& data, const ImportOptions& options
     arr.name = !options.title.empty() ? options.title : !r.trackName.empty() ? r.trackName : options.fallbackTitle;
     arr.author = options.author;
     arr.totalFrames = r.barStarts.back();
-    int pitchedVoices = 0;
-    for (size_t v = 0; v < chosen.size(); ++v) {
+    for (int v = 0; v < 3; ++v) {
         const auto [channel, line] = chosen[v];
-        const int instrument = line == kDrums ? 0 : line == kBottom ? kBass : pitchedVoices == 0 ? kLead : kMiddle;
-        if (line != kDrums) ++pitchedVoices;
+        if (channel == 0) continue;
+        const int instrument = line == kDrums ? 0 : line == kBottom ? kBass : channel == melody ? kLead : kMiddle;
         arr.voices[v] = Reduce(r.notes, channel, line, instrument, options.transpose);
         const char* role = line == kDrums ? "drums" : line == kBottom ? "bass" : instrument == kLead ? "melody" : "middle";
-        result.parts.push_back({channel, role, int(arr.voices[v].size())});
+        result.parts.push_back({char('A' + v), channel, role, int(arr.voices[v].size())});
     }
     result.bars = int(r.barStarts.size()) - 1;
     if (options.loopBar > 0) {

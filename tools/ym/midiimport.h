@@ -4,10 +4,11 @@
 //
 // The default choice of parts, by MIDI channel:
 //   - the parts that matter are those playing at least a fifth as long as the busiest one;
-//   - voice A, the melody: of those, the one highest on average (weighted by duration);
+//   - voice B, the melody: of those, the one highest on average (weighted by duration); the
+//     chip puts B in the middle of the stereo picture, A to the left and C to the right;
 //   - voice C, the bass: of the rest of those, the one lowest on average;
-//   - voice B, in between: the drums (channel 10) when the song has any, since chip music
-//     keeps its beat; otherwise the busiest part not chosen yet.
+//   - voice A, the third part: the drums (channel 10) when the song has any, since chip
+//     music keeps its beat; otherwise the busiest part not chosen yet.
 // A chosen part with chords keeps its top note (the bass keeps its bottom note); a new note
 // ends the one before it. The drums become the chip's digital drums (kick and snare,
 // synthesised samples) and noise (hi-hats, cymbals), toms a short falling tone.
@@ -29,6 +30,7 @@ public:
 
 struct ImportOptions {
     std::vector<int> channels;  // MIDI channels 1..16 for voices A, B, C; empty: chosen as above
+                                // (of these, the first that is neither drums nor bass leads)
     int transpose = 0;          // semitones, drums excepted
     int loopBar = 0;            // 1-based bar where playback continues; 0: the start
     std::string title;          // empty: the file's first track name, else `fallbackTitle`
@@ -38,6 +40,7 @@ struct ImportOptions {
 };
 
 struct Part {
+    char voice = 'A';           // the chip's voice, 'A' to 'C'
     int channel = 0;            // 1..16
     std::string role;           // "melody", "middle", "bass", "drums"
     int notes = 0;              // notes it plays after the reduction
@@ -45,7 +48,7 @@ struct Part {
 
 struct Import {
     songgen::Song song;
-    std::vector<Part> parts;    // voice A, B, C in order
+    std::vector<Part> parts;    // the voices that play, A to C
     int bars = 0;
     double seconds = 0;
 };
