@@ -75,6 +75,7 @@ void PaintBox::mousePressEvent(QMouseEvent* event) {
 }
 
 MainWindow::MainWindow(SettingsStore& store, platform::Audio* audio) : store_(store), audio_(audio) {
+    SetMessageBoxOwner(this);
     setWindowTitle("Marlipan!");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

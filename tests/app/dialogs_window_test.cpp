@@ -97,6 +97,30 @@ TEST_F(DialogCommands, AboutShowsTheWindowsVersionModallyAndIsFreedAfter) {
     EXPECT_TRUE(w.findChildren<AboutBox*>().isEmpty());
 }
 
+TEST_F(DialogCommands, EveryMessageBoxBelongsToTheShownMainWindow) {
+    Write("default.spx", MakeGamepack(0, 0, 1));
+    MainWindow& w = Start();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    // The parent of the box `show` opens; answered with its Escape button.
+    auto parentOf = [](const std::function<void()>& show) {
+        QWidget* parent = nullptr;
+        QTimer::singleShot(0, [&parent] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            parent = box->parentWidget();
+            box->reject();
+        });
+        show();
+        return parent;
+    };
+    // Without a parent the window system may raise the game over the box, and the box
+    // hides behind it while the game waits for its answer.
+    EXPECT_EQ(parentOf([&w] { w.clearTopTen(); }), &w) << "Clear Top 10";
+    EXPECT_EQ(parentOf([] { ShowError("Unknown savegame format"); }), &w) << "an error";
+    EXPECT_EQ(parentOf([] { ShowMessage("Can't load gamepack!"); }), &w) << "a message";
+}
+
 }  // namespace
 
 TEST(ErrorBox, ShowsAFileNameAsItIsUnderTheApplicationTitle) {
