@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QWindow>
 #include <cstring>
@@ -197,7 +198,25 @@ void MainWindow::StoreRecords() {
     }
 }
 
+namespace {
+// The arrow keys, Space and Escape belong to the game. A menu bar that kept a keyboard
+// selection once its menu closed (by Escape) or after Alt alone would take them as well:
+// Left and Right would walk the bar unseen, Down or Space open a menu and stop the frames.
+// Menus still open by the mouse and by Alt and their letter, and keys walk them while open.
+class MenuBarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+}  // namespace
+
 void MainWindow::CreateMenu() {
+    auto* barStyle = new MenuBarStyle;
+    barStyle->setParent(menuBar());
+    menuBar()->setStyle(barStyle);
     auto add = [this](QMenu* menu, const char* caption, const QKeySequence& shortcut,
                       void (MainWindow::*slot)(), bool checkable = false) {
         QAction* action = menu->addAction(caption);
