@@ -71,6 +71,15 @@ void PaintBox::paintEvent(QPaintEvent* event) {
     for (const QRect& r : black & event->region()) painter.fillRect(r, Qt::black);
 }
 
+void PaintBox::resizeEvent(QResizeEvent* event) {
+    // A frame of the old size is not shown at the new one (in a corner, on black): the box
+    // is black until the frame loop draws one of its size.
+    shown_ = QImage();
+    shownVersion_ = 0;
+    black_ = QRegion();
+    QWidget::resizeEvent(event);
+}
+
 void PaintBox::mousePressEvent(QMouseEvent* event) {
     emit mousePressed(int(event->position().x()), int(event->position().y()));
 }
