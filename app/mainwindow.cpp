@@ -10,6 +10,8 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "app/aboutbox.h"
@@ -52,6 +54,12 @@ void PaintBox::ShowFrame(const QImage& frame, uint64_t version) {
     shownVersion_ = version;
     QRegion dirty = black_;
     black_ = QRegion();
+    if (top >= 0 && ScaledByFraction()) {
+        scaler_.Update(shown_, devicePixelRatioF(), top, bottom);
+        // Screen rows at the band's edges also show the frame rows beyond it.
+        top = std::max(top - 1, 0);
+        bottom = std::min(bottom + 1, frame.height() - 1);
+    }
     if (top >= 0) dirty += QRect(0, top, width(), bottom - top + 1);
     // Painted and flushed now, not at some later event: what reaches the screen is this frame.
     if (!dirty.isEmpty()) repaint(dirty);
@@ -64,9 +72,19 @@ void PaintBox::Uncover(const QRegion& region) {
     repaint(uncovered);
 }
 
+bool PaintBox::ScaledByFraction() const {
+    const qreal ratio = devicePixelRatioF();
+    return ratio > 1 && ratio != std::floor(ratio);
+}
+
 void PaintBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.drawImage(0, 0, shown_);
+    if (ScaledByFraction() && !shown_.isNull()) {
+        scaler_.Update(shown_, devicePixelRatioF(), 0, -1);  // the screen's scale may have changed
+        painter.drawImage(QPointF(0, 0), scaler_.Scaled());
+    } else {
+        painter.drawImage(0, 0, shown_);
+    }
     const QRegion black = black_ + (QRegion(rect()) - QRect(QPoint(0, 0), shown_.size()));
     for (const QRect& r : black & event->region()) painter.fillRect(r, Qt::black);
 }
