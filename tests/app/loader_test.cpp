@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QStringList>
 
 #include "platform/dialogs.h"
@@ -225,6 +227,37 @@ TEST_F(Loader, PacksAreFoundInThePlayersAndTheInstalledFoldersAndTheFallbackToo)
     EXPECT_EQ(form.Settings.GamepackName, "default.spx");
     EXPECT_EQ(form.flow.board.BoardCols, 3);
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Loader, APackOpenedInTheCurrentFolderIsPlayedAfterAStartFromAnotherFolder) {
+    TestGamepackFolders folders;
+    testutil::WriteFile(folders.Installed("default.spx"), MakeGamepack(0, 0, 1));
+    testutil::WriteFile(folders.Cwd("mypack.spx"), MakeGamepack(2, 0, 1));  // just built here
+    ASSERT_TRUE(Start().OpenGamepackFile("mypack.spx"));
+    form.reset();  // quit
+    QTemporaryDir elsewhere;
+    QDir::setCurrent(elsewhere.path());
+    MainWindow& again = Start();
+    EXPECT_EQ(again.Settings.GamepackName, "mypack.spx");
+    EXPECT_EQ(again.flow.board.BoardCols, 5) << "not the default pack";
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Loader, AFileNotNamedSpxJoinsQuietlyAndANameTakenByAnotherPackIsTold) {
+    TestGamepackFolders folders;
+    testutil::WriteFile(folders.Installed("default.spx"), MakeGamepack(0, 0, 1));
+    testutil::WriteFile(folders.Outside("renamed pack.dat"), MakeGamepack(1, 0, 1));
+    MainWindow& form = Start();
+    ASSERT_TRUE(form.OpenGamepackFile(folders.Outside("renamed pack.dat")));
+    EXPECT_EQ(form.Settings.GamepackName, "renamed pack.dat.spx");
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+
+    testutil::WriteFile(folders.Cwd("renamed pack.dat"), MakeGamepack(2, 0, 1));  // another pack
+    ASSERT_TRUE(form.OpenGamepackFile("renamed pack.dat"));
+    EXPECT_EQ(form.Settings.GamepackName, "renamed pack.dat-2.spx");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("already known as \"renamed pack.dat.spx\"")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("\"renamed pack.dat-2.spx\"")) << messages[0].toStdString();
 }
 
 TEST_F(Loader, AGamepackFileStartsItsFirstLevelAsNewGameDoes) {
