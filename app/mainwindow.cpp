@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QExposeEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QPainter>
@@ -403,12 +404,21 @@ LevelParts MainWindow::Parts() {
 
 bool MainWindow::LoadGamepack(const std::string& fileName, int level) {
     BusyCursor busy;
+    const std::string unfound = Settings.UnfoundGamepack;
     const LevelLoad result = LoadGamepackLevel(Parts(), fileName, level, boardPanel->width(), boardPanel->height());
     if (result == LevelLoad::NothingOpened) {
         FailToStart();
         return false;
     }
     topTenAction->setChecked(false);
+    // Told once for each pack that is missing, not at every level of the default pack.
+    if (result == LevelLoad::FellBackToDefault && Settings.UnfoundGamepack != unfound) {
+        const QString name = QFile::decodeName(QByteArray::fromStdString(Settings.UnfoundGamepack));
+        ShowMessage(QString("The gamepack \"%1\" was not found, so \"%2\" is played instead. It stays your "
+                            "choice: put it back into a gamepack folder such as %3 to play it again, or "
+                            "choose another gamepack in Settings.")
+                        .arg(name, QString::fromStdString(Settings.GamepackName), platform::PlayerGamepackFolder()));
+    }
     return result == LevelLoad::Loaded;
 }
 
@@ -500,7 +510,7 @@ void MainWindow::restoreGame() {
     }
     pauseAction->setChecked(false);
     flow.LevelIndex = saved->LevelIndex;
-    Settings.GamepackName = saved->Gamepack;
+    Settings.ChooseGamepack(saved->Gamepack);
     if (!LoadGamepack(Settings.GamepackName, flow.LevelIndex)) return;
     flow.ResultRecorded = false;
     flow.board.MoveCount = saved->MoveCount;
@@ -514,6 +524,7 @@ void MainWindow::showSettings() {
         // Made for this one showing and gone with the scope.
         SettingsDialog dialog(this, SettingsDialogLinks{*MusicEngine, Settings.GamepackName, Settings.MusicVolume,
                                         Settings.SlideSpeed, pauseAction, [this] {
+                                            Settings.UnfoundGamepack.clear();  // another pack chosen
                                             flow.LevelIndex = 0;
                                             LoadGamepack(Settings.GamepackName, 0);
                                         }});

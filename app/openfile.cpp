@@ -33,7 +33,7 @@ bool MainWindow::OpenGamepackFile(const std::string& path) {
                             "gamepacks as \"%2\". Both are kept.")
                         .arg(decoded(pack.nameTaken), decoded(pack.name)));
     }
-    Settings.GamepackName = pack.name;
+    Settings.ChooseGamepack(pack.name);
     try {
         newGame();
     } catch (const std::exception& e) {

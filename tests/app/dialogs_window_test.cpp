@@ -63,6 +63,24 @@ TEST_F(DialogCommands, SettingsOkOnAnotherPackStartsItsFirstLevelAndTheLoopResum
     EXPECT_EQ(w.flow.State, ScreenState::Playing);
 }
 
+TEST_F(DialogCommands, APackChosenInSettingsReplacesAChoiceThatWasNotFound) {
+    Write("default.spx", MakeGamepack(1, 0, 1));
+    Write("small.spx", MakeGamepack(0, 0, 1));
+    store.WriteString("GamepackName", "gone.spx");
+    QStringList told;
+    SetDialogHooks({[&told](const QString& text) { told << text; }, nullptr});
+    Start();
+    SetDialogHooks({});
+    ASSERT_EQ(told.size(), 1) << "the missing pack is told at the start";
+    RunWhileOpen<SettingsDialog>(&MainWindow::showSettings, [](SettingsDialog& d) {
+        for (int row = 0; row < d.gamepackList->count(); ++row)
+            if (d.EntryName(row) == "small.spx") d.gamepackList->setCurrentRow(row);
+        QTest::mouseClick(d.okButton, Qt::LeftButton);
+    });
+    form.reset();
+    EXPECT_EQ(store.Read("GamepackName").text, "small.spx") << "the new choice, not the one that was gone";
+}
+
 TEST_F(DialogCommands, SettingsOkOnTheSamePackLeavesThePausedScreenWithItsCheckMark) {
     Write("default.spx", MakeGamepack(1, 0, 3));
     MainWindow& w = Start();

@@ -51,7 +51,7 @@ TEST_F(Loader, MissingGamepackFallsBackToDefaultAtLevelZero) {
     EXPECT_EQ(form.Settings.GamepackName, "default.spx");
     EXPECT_EQ(form.flow.LevelIndex, 0);
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(messages.size(), 1) << "the missing pack is told";
     EXPECT_TRUE(form.LoadGamepack(std::string("default.spx"), 1));
 }
 
@@ -226,7 +226,6 @@ TEST_F(Loader, PacksAreFoundInThePlayersAndTheInstalledFoldersAndTheFallbackToo)
     EXPECT_FALSE(form.LoadGamepack(std::string("gone.spx"), 0));
     EXPECT_EQ(form.Settings.GamepackName, "default.spx");
     EXPECT_EQ(form.flow.board.BoardCols, 3);
-    EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(Loader, APackOpenedInTheCurrentFolderIsPlayedAfterAStartFromAnotherFolder) {
@@ -241,6 +240,30 @@ TEST_F(Loader, APackOpenedInTheCurrentFolderIsPlayedAfterAStartFromAnotherFolder
     EXPECT_EQ(again.Settings.GamepackName, "mypack.spx");
     EXPECT_EQ(again.flow.board.BoardCols, 5) << "not the default pack";
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Loader, AChosenPackThatIsGoneIsToldOnceAndStaysTheChoiceUntilAnotherIsChosen) {
+    TestGamepackFolders folders;
+    testutil::WriteFile(folders.Installed("default.spx"), MakeGamepack(0, 0, 2));
+    testutil::WriteFile(folders.Outside("other.spx"), MakeGamepack(1, 0, 1));
+    store.WriteString("GamepackName", "gone.spx");
+    MainWindow& form = Start();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("\"gone.spx\"")) << messages[0].toStdString();
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    EXPECT_EQ(form.Settings.GamepackName, "default.spx") << "what is played, and what a result names";
+    form.flow.State = ScreenState::LevelComplete;
+    form.flow.NextLevel();
+    form.newGameAction->trigger();
+    EXPECT_EQ(messages.size(), 1) << "told once, not at every level";
+    this->form.reset();
+    EXPECT_EQ(store.Read("GamepackName").text, "gone.spx") << "not replaced by the fallback";
+
+    MainWindow& next = Start();  // still gone: told again, as the game again plays another
+    EXPECT_EQ(messages.size(), 2);
+    ASSERT_TRUE(next.OpenGamepackFile(folders.Outside("other.spx")));
+    this->form.reset();
+    EXPECT_EQ(store.Read("GamepackName").text, "other.spx") << "the player's new choice";
 }
 
 TEST_F(Loader, AFileNotNamedSpxJoinsQuietlyAndANameTakenByAnotherPackIsTold) {
