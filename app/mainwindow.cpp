@@ -60,6 +60,8 @@ void PaintBox::ShowFrame(const QImage& frame, uint64_t version) {
         // Screen rows at the band's edges also show the frame rows beyond it.
         top = std::max(top - 1, 0);
         bottom = std::min(bottom + 1, frame.height() - 1);
+    } else if (top >= 0) {
+        scaler_ = ScreenScaler();  // made anew should the window move to a screen scaled by a fraction
     }
     if (top >= 0) dirty += QRect(0, top, width(), bottom - top + 1);
     // Painted and flushed now, not at some later event: what reaches the screen is this frame.
