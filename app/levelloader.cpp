@@ -19,6 +19,7 @@ LevelLoad LoadGamepackLevel(const LevelParts& parts, const std::string& fileName
     flow.State = ScreenState::Loading;
     LevelLoad result = LevelLoad::Loaded;
     const std::string nameBefore = parts.settings.GamepackName;
+    const std::string unfoundBefore = parts.settings.UnfoundGamepack;
 
     GamepackLevel data;
     try {
@@ -28,6 +29,8 @@ LevelLoad LoadGamepackLevel(const LevelParts& parts, const std::string& fileName
             result = LevelLoad::FellBackToDefault;
             flow.LevelIndex = 0;
             level = 0;
+            // The default pack is played, and the player's choice kept to be stored.
+            parts.settings.UnfoundGamepack = fileName;
             parts.settings.GamepackName = kDefaultGamepack;
             data = ReadGamepackLevel(platform::FindGamepack(kDefaultGamepack), 0);
         }
@@ -35,9 +38,11 @@ LevelLoad LoadGamepackLevel(const LevelParts& parts, const std::string& fileName
         // Neither file opened: the fallback never happened, and the name the player chose
         // is what the settings keep (the folder may only be missing for now).
         parts.settings.GamepackName = nameBefore;
+        parts.settings.UnfoundGamepack = unfoundBefore;
         return LevelLoad::NothingOpened;
     } catch (const GamepackShortHeaderError&) {
         parts.settings.GamepackName = nameBefore;
+        parts.settings.UnfoundGamepack = unfoundBefore;
         return LevelLoad::NothingOpened;
     }
     // A damaged file or a missing level propagates from ReadGamepackLevel to the top-level

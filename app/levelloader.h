@@ -16,7 +16,7 @@ class GameSettings;
 // What a level load changes.
 struct LevelParts {
     GameFlow& flow;
-    GameSettings& settings;   // GamepackName falls back to "default.spx"; PlayMusic
+    GameSettings& settings;   // GamepackName falls back to "default.spx", UnfoundGamepack keeps the choice; PlayMusic
     GamepackHeader& header;   // the current gamepack's, unscrambled
     FrameRenderer& renderer;  // sized to the panel, its back buffer cleared
     TileBitmapPool& tiles;

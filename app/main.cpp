@@ -2,7 +2,6 @@
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "app/mainwindow.h"
 #include "platform/application.h"
@@ -12,39 +11,61 @@
 
 namespace {
 
-// `marlipan [FILE]`; prints and exits for --help and --version, and for more than one file.
-QStringList ParseCommandLine(const QCoreApplication& app) {
-    QCommandLineParser options;
-    options.setApplicationDescription("A sliding picture puzzle with chiptune music.");
-    options.addHelpOption();
-    options.addVersionOption();
-    options.addPositionalArgument("FILE", "A gamepack (.spx) to start playing.", "[FILE]");
-    options.process(app);
-    if (options.positionalArguments().size() > 1) {
-        std::fputs("marlipan: give at most one gamepack file\n", stderr);
-        std::exit(2);
+constexpr const char* kVersion = "1.10";
+
+// `marlipan [FILE]`, and the options every Qt program takes (-style, -platform, -reverse
+// ...), which the toolkit removes only once it has reached the window system.
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption help, version;
+    CommandLine() : help(parser.addHelpOption()), version(parser.addVersionOption()) {
+        parser.setApplicationDescription("A sliding picture puzzle with chiptune music.");
+        parser.addPositionalArgument("FILE", "A gamepack (.spx) to start playing.", "[FILE]");
+        // Qt's own options are single words after one dash.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                                 "geometry", "qwindowtitle", "title", "qwindowicon", "icon", "session", "display",
+                                 "name", "visual", "style", "stylesheet", "qmljsdebugger"})
+            Hidden(QCommandLineOption(name, QString(), "value"));
+        for (const char* name : {"reverse", "testability", "nograb", "dograb", "widgetcount"})
+            Hidden(QCommandLineOption(name));
     }
-    return options.positionalArguments();
+    void Hidden(QCommandLineOption option) {
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+};
+
+[[noreturn]] void Refuse(const QString& why) {
+    QString text = why;
+    if (text.endsWith('.')) text.chop(1);
+    if (!text.isEmpty()) text[0] = text[0].toLower();
+    std::fprintf(stderr, "marlipan: %s\nusage: marlipan [--help] [--version] [FILE.spx]\n", text.toLocal8Bit().constData());
+    std::exit(2);
 }
 
-bool AsksForHelpOrVersion(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"})
-            if (std::strcmp(argv[i], option) == 0) return true;
-    return false;
+// Checks the arguments before anything reaches the window system, so that a mistake is
+// told as such in any terminal; prints and exits for --help and --version. Returns the
+// gamepack file to open, if one is named.
+QStringList ParseCommandLine(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    CommandLine line;
+    if (!line.parser.parse(arguments)) Refuse(line.parser.errorText());
+    if (line.parser.isSet(line.help) || line.parser.isSet("help-all") || line.parser.isSet(line.version)) {
+        QCoreApplication core(argc, argv);
+        core.setApplicationVersion(kVersion);
+        line.parser.process(core);  // prints and exits
+    }
+    if (line.parser.positionalArguments().size() > 1) Refuse("give at most one gamepack file");
+    return line.parser.positionalArguments();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Answered without a window system, so that they work in any terminal.
-    if (AsksForHelpOrVersion(argc, argv)) {
-        QCoreApplication core(argc, argv);
-        core.setApplicationVersion("1.10");
-        ParseCommandLine(core);
-    }
+    const QStringList files = ParseCommandLine(argc, argv);
     MarlipanApplication app(argc, argv);
-    const QStringList files = ParseCommandLine(app);
 
     // Made on the first start, so that the player finds where new gamepacks go.
     platform::MakePlayerGamepackFolder();

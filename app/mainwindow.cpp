@@ -4,11 +4,15 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QExposeEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "app/aboutbox.h"
@@ -51,6 +55,14 @@ void PaintBox::ShowFrame(const QImage& frame, uint64_t version) {
     shownVersion_ = version;
     QRegion dirty = black_;
     black_ = QRegion();
+    if (top >= 0 && ScaledByFraction()) {
+        scaler_.Update(shown_, devicePixelRatioF(), top, bottom);
+        // Screen rows at the band's edges also show the frame rows beyond it.
+        top = std::max(top - 1, 0);
+        bottom = std::min(bottom + 1, frame.height() - 1);
+    } else if (top >= 0) {
+        scaler_ = ScreenScaler();  // made anew should the window move to a screen scaled by a fraction
+    }
     if (top >= 0) dirty += QRect(0, top, width(), bottom - top + 1);
     // Painted and flushed now, not at some later event: what reaches the screen is this frame.
     if (!dirty.isEmpty()) repaint(dirty);
@@ -63,11 +75,30 @@ void PaintBox::Uncover(const QRegion& region) {
     repaint(uncovered);
 }
 
+bool PaintBox::ScaledByFraction() const {
+    const qreal ratio = devicePixelRatioF();
+    return ratio > 1 && ratio != std::floor(ratio);
+}
+
 void PaintBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.drawImage(0, 0, shown_);
+    if (ScaledByFraction() && !shown_.isNull()) {
+        scaler_.Update(shown_, devicePixelRatioF(), 0, -1);  // the screen's scale may have changed
+        painter.drawImage(QPointF(0, 0), scaler_.Scaled());
+    } else {
+        painter.drawImage(0, 0, shown_);
+    }
     const QRegion black = black_ + (QRegion(rect()) - QRect(QPoint(0, 0), shown_.size()));
     for (const QRect& r : black & event->region()) painter.fillRect(r, Qt::black);
+}
+
+void PaintBox::resizeEvent(QResizeEvent* event) {
+    // A frame of the old size is not shown at the new one (in a corner, on black): the box
+    // is black until the frame loop draws one of its size.
+    shown_ = QImage();
+    shownVersion_ = 0;
+    black_ = QRegion();
+    QWidget::resizeEvent(event);
 }
 
 void PaintBox::mousePressEvent(QMouseEvent* event) {
@@ -75,6 +106,7 @@ void PaintBox::mousePressEvent(QMouseEvent* event) {
 }
 
 MainWindow::MainWindow(SettingsStore& store, platform::Audio* audio) : store_(store), audio_(audio) {
+    SetMessageBoxOwner(this);
     setWindowTitle("Marlipan!");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -196,7 +228,25 @@ void MainWindow::StoreRecords() {
     }
 }
 
+namespace {
+// The arrow keys, Space and Escape belong to the game. A menu bar that kept a keyboard
+// selection once its menu closed (by Escape) or after Alt alone would take them as well:
+// Left and Right would walk the bar unseen, Down or Space open a menu and stop the frames.
+// Menus still open by the mouse and by Alt and their letter, and keys walk them while open.
+class MenuBarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+}  // namespace
+
 void MainWindow::CreateMenu() {
+    auto* barStyle = new MenuBarStyle;
+    barStyle->setParent(menuBar());
+    menuBar()->setStyle(barStyle);
     auto add = [this](QMenu* menu, const char* caption, const QKeySequence& shortcut,
                       void (MainWindow::*slot)(), bool checkable = false) {
         QAction* action = menu->addAction(caption);
@@ -356,12 +406,21 @@ LevelParts MainWindow::Parts() {
 
 bool MainWindow::LoadGamepack(const std::string& fileName, int level) {
     BusyCursor busy;
+    const std::string unfound = Settings.UnfoundGamepack;
     const LevelLoad result = LoadGamepackLevel(Parts(), fileName, level, boardPanel->width(), boardPanel->height());
     if (result == LevelLoad::NothingOpened) {
         FailToStart();
         return false;
     }
     topTenAction->setChecked(false);
+    // Told once for each pack that is missing, not at every level of the default pack.
+    if (result == LevelLoad::FellBackToDefault && Settings.UnfoundGamepack != unfound) {
+        const QString name = QFile::decodeName(QByteArray::fromStdString(Settings.UnfoundGamepack));
+        ShowMessage(QString("The gamepack \"%1\" was not found, so \"%2\" is played instead. It stays your "
+                            "choice: put it back into a gamepack folder such as %3 to play it again, or "
+                            "choose another gamepack in Settings.")
+                        .arg(name, QString::fromStdString(Settings.GamepackName), platform::PlayerGamepackFolder()));
+    }
     return result == LevelLoad::Loaded;
 }
 
@@ -453,7 +512,7 @@ void MainWindow::restoreGame() {
     }
     pauseAction->setChecked(false);
     flow.LevelIndex = saved->LevelIndex;
-    Settings.GamepackName = saved->Gamepack;
+    Settings.ChooseGamepack(saved->Gamepack);
     if (!LoadGamepack(Settings.GamepackName, flow.LevelIndex)) return;
     flow.ResultRecorded = false;
     flow.board.MoveCount = saved->MoveCount;
@@ -467,6 +526,7 @@ void MainWindow::showSettings() {
         // Made for this one showing and gone with the scope.
         SettingsDialog dialog(this, SettingsDialogLinks{*MusicEngine, Settings.GamepackName, Settings.MusicVolume,
                                         Settings.SlideSpeed, pauseAction, [this] {
+                                            Settings.UnfoundGamepack.clear();  // another pack chosen
                                             flow.LevelIndex = 0;
                                             LoadGamepack(Settings.GamepackName, 0);
                                         }});

@@ -18,6 +18,7 @@
 #include "render/frame.h"
 #include "render/layout.h"
 #include "render/particles.h"
+#include "render/screenscale.h"
 #include "render/textscreens.h"
 
 struct LevelParts;
@@ -27,7 +28,9 @@ class SettingsStore;
 
 // Shows the frames the frame loop composes and reports mouse presses; it draws nothing of
 // its own. It keeps a copy of the frame on screen, so that any later repaint shows that
-// frame and never a BackBuffer that has moved on since.
+// frame and never a BackBuffer that has moved on since. On a screen scaled by a whole
+// number each frame pixel is a square of screen pixels; on one scaled by a fraction the
+// frame is enlarged evenly (ScreenScaler). Its size and every position stay in frame pixels.
 class PaintBox : public QWidget {
     Q_OBJECT
 public:
@@ -47,11 +50,14 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    bool ScaledByFraction() const;
     QImage shown_;
     uint64_t shownVersion_ = 0;
     QRegion black_;
+    ScreenScaler scaler_;  // shown_ for a fractional scale
 };
 
 // The main window: owns the game's objects and wires the menu, the timers, the paint box

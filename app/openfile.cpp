@@ -1,10 +1,10 @@
 // Opening a gamepack file named on the command line (what a file manager runs on a
 // double-click). The settings, the saved game and the Top 10 keep a gamepack as a bare
-// file name of at most 50 or 255 bytes, so the file is made reachable by such a name: it
-// is used where it lies when the gamepack folders already find it by its name, and
-// copied into the player's folder otherwise.
+// file name of at most 50 or 255 bytes, so the file is made reachable by such a name from
+// wherever the game starts next: it is used where it lies when it lies in the player's
+// gamepack folder or an installed one, and copied into the player's folder otherwise (also
+// from the current folder, which the next start, from a menu, does not search).
 #include <QFile>
-#include <filesystem>
 
 #include "app/mainwindow.h"
 #include "gamepack/gamepackfile.h"
@@ -27,13 +27,13 @@ bool MainWindow::OpenGamepackFile(const std::string& path) {
         ShowError(QString::fromLocal8Bit(e.what()));
         return false;
     }
-    if (pack.renamed) {
+    if (!pack.nameTaken.empty()) {
         const auto decoded = [](const std::string& name) { return QFile::decodeName(QByteArray::fromStdString(name)); };
         ShowMessage(QString("Another gamepack is already known as \"%1\", so this one was added to your "
                             "gamepacks as \"%2\". Both are kept.")
-                        .arg(decoded(std::filesystem::path(path).filename().string()), decoded(pack.name)));
+                        .arg(decoded(pack.nameTaken), decoded(pack.name)));
     }
-    Settings.GamepackName = pack.name;
+    Settings.ChooseGamepack(pack.name);
     try {
         newGame();
     } catch (const std::exception& e) {

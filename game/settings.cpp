@@ -70,7 +70,7 @@ void GameSettings::Save(SettingsStore& store) const {
     store.WriteString("DoubleSize", Flag(DoubleSizeChecked));
     // Numbers are written as the values in effect, so text that fell back is mended.
     store.WriteString("MusicVolume", std::to_string(MusicVolumeValue()));
-    store.WriteString("GamepackName", GamepackName);
+    store.WriteString("GamepackName", UnfoundGamepack.empty() ? GamepackName : UnfoundGamepack);
     store.WriteString("SlideSpeed", std::to_string(SlideSpeedValue()));
 }
 

@@ -27,6 +27,16 @@ public:
     std::string MusicVolume = kDefaultMusicVolume;
     std::string GamepackName = kDefaultGamepackName;  // file-system bytes
     std::string SlideSpeed = kDefaultSlideSpeed;
+    // The gamepack the player chose while it cannot be found. The default pack is played
+    // meanwhile (GamepackName: what a result or a saved game names), but the choice is what
+    // is stored, so that the pack is played again once it is back. Empty while the pack
+    // played is the one chosen.
+    std::string UnfoundGamepack;
+    // The player picks a gamepack: in Settings, by opening a file, by restoring a game.
+    void ChooseGamepack(const std::string& name) {
+        GamepackName = name;
+        UnfoundGamepack.clear();
+    }
 
     static const char* Flag(bool on) { return on ? "1" : "0"; }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
 DialogHooks& Hooks() {
@@ -14,14 +15,27 @@ DialogHooks& Hooks() {
 void SetDialogHooks(DialogHooks hooks) { Hooks() = std::move(hooks); }
 
 namespace {
+QPointer<QWidget>& Owner() {
+    static QPointer<QWidget> owner;
+    return owner;
+}
+
+QWidget* BoxParent() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    QWidget* owner = Owner();
+    return owner && owner->isVisible() ? owner : nullptr;
+}
+
 // Messages may hold a file's name ("The gamepack "<b>.spx" is damaged"): plain text always,
 // never taken for markup.
 void ShowBox(QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok);
+    QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok, BoxParent());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 }  // namespace
+
+void SetMessageBoxOwner(QWidget* window) { Owner() = window; }
 
 void ShowMessage(const QString& text) {
     if (Hooks().message) return Hooks().message(text);
@@ -37,7 +51,7 @@ void ShowError(const QString& text) {
 
 bool AskYesNo(const QString& caption, const QString& question) {
     if (Hooks().question) return Hooks().question(caption, question);
-    return QMessageBox::question(nullptr, caption, question, QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(BoxParent(), caption, question, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 

@@ -9,6 +9,12 @@ inline const QString& ApplicationTitle() {
 }
 
 // Message boxes and the busy cursor, as the game uses them.
+//
+// A box belongs to the main window (given here for its lifetime) once that is on screen,
+// so that the window system keeps the box above it; a box over a modal dialog belongs to
+// the dialog. Before the window shows, a box has no parent and appears on its own.
+class QWidget;
+void SetMessageBoxOwner(QWidget* window);
 void ShowMessage(const QString& text);                           // plain box, OK
 void ShowError(const QString& text);                             // error box; adds the full stop
 bool AskYesNo(const QString& caption, const QString& question);  // true for Yes

@@ -72,7 +72,10 @@ bool MakePlayerGamepackFolder() {
     return !folder.isEmpty() && QDir().mkpath(folder);
 }
 
-QStringList GamepackFolders() {
+namespace {
+
+// The player's folder and the installed ones that exist, in lookup order, each once.
+std::vector<std::pair<QString, fs::path>> DataFolders() {
     // $XDG_DATA_HOME first (the player's folder), then $XDG_DATA_DIRS.
     QStringList candidates;
     for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
@@ -80,17 +83,36 @@ QStringList GamepackFolders() {
     if (QCoreApplication::instance())
         candidates << QCoreApplication::applicationDirPath() + "/" MARLIPAN_GAMEPACKS_FROM_BINARY;
 
-    QStringList folders{QString()};
-    std::error_code ec;
-    std::vector<fs::path> seen{fs::canonical(".", ec)};
+    std::vector<std::pair<QString, fs::path>> folders;
     for (const QString& dir : candidates) {
         if (dir.isEmpty()) continue;
+        std::error_code ec;
         const fs::path real = fs::canonical(Bytes(dir), ec);
         if (ec || !fs::is_directory(real, ec)) continue;
-        if (std::find(seen.begin(), seen.end(), real) != seen.end()) continue;
-        seen.push_back(real);
-        folders << QDir::cleanPath(dir);
+        if (std::any_of(folders.begin(), folders.end(), [&](const auto& f) { return f.second == real; })) continue;
+        folders.emplace_back(QDir::cleanPath(dir), real);
     }
+    return folders;
+}
+
+// The file a bare name finds wherever the game is started: the first of the player's and
+// the installed folders that holds one; empty when none does.
+std::string FindInDataFolders(const std::string& name) {
+    for (const auto& folder : DataFolders()) {
+        const std::string path = PathIn(folder.first, name);
+        if (IsRegularFile(path)) return path;
+    }
+    return {};
+}
+
+}  // namespace
+
+QStringList GamepackFolders() {
+    QStringList folders{QString()};
+    std::error_code ec;
+    const fs::path current = fs::canonical(".", ec);
+    for (const auto& folder : DataFolders())
+        if (folder.second != current) folders << folder.first;
     return folders;
 }
 
@@ -141,14 +163,23 @@ ImportedGamepack ImportGamepack(const std::string& path) {
         stem = base.substr(0, base.size() - ext.size());
         ext = base.substr(base.size() - ext.size());
     }
+    const auto same = [&](const std::string& found) {
+        std::error_code ec;
+        return fs::equivalent(found, path, ec) || HasBytes(found, bytes);
+    };
+    const std::string ownName = stem + ext;
     const QString folder = PlayerGamepackFolder();
     for (int n = 1; n <= 999; ++n) {
-        const std::string name = n == 1 ? stem + ext : stem + "-" + std::to_string(n) + ext;
-        const std::string found = FindGamepack(name);
-        if (IsRegularFile(found)) {
-            std::error_code ec;
-            if (fs::equivalent(found, path, ec) || HasBytes(found, bytes)) return {name, false, name != base};
-            continue;  // another pack already answers to this name
+        const std::string name = n == 1 ? ownName : stem + "-" + std::to_string(n) + ext;
+        const std::string taken = n == 1 ? std::string() : ownName;
+        // Here the name must open this pack ...
+        const std::string here = FindGamepack(name);
+        if (IsRegularFile(here) && !same(here)) continue;  // another pack answers to it here
+        // ... and from any other folder too; the current one is not searched from there.
+        const std::string kept = FindInDataFolders(name);
+        if (!kept.empty()) {
+            if (same(kept)) return {name, false, taken};
+            continue;  // another pack answers to it elsewhere
         }
         if (folder.isEmpty()) break;
         std::error_code ec;
@@ -160,7 +191,7 @@ ImportedGamepack ImportGamepack(const std::string& path) {
         if (!out.open(QIODevice::WriteOnly) || out.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) ||
             !out.commit())
             throw std::runtime_error("Can't copy the gamepack to '" + target + "': " + out.errorString().toStdString());
-        return {name, true, name != base};
+        return {name, true, taken};
     }
     throw std::runtime_error("Can't copy the gamepack '" + path + "' into the gamepack folder");
 }

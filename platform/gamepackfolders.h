@@ -38,14 +38,17 @@ std::string FindGamepack(const std::string& name);
 // counts, as a Windows listing gives it; elsewhere only regular files.
 std::vector<std::string> ListGamepacks();
 
-// Makes the gamepack file at `path` reachable by a bare name: when the name (or a
-// numbered variant "name-2.spx", "name-3.spx" ...) already finds a file with the same
-// bytes, that name; otherwise a copy in the player's folder under the first free name.
-// Never overwrites a file. Throws std::runtime_error when the copy cannot be made.
+// Makes the gamepack file at `path` reachable by a bare name from any current directory,
+// as the next start may be made from elsewhere: when the name (or a numbered variant
+// "name-2.spx", "name-3.spx" ...) already finds a file with the same bytes in the player's
+// folder or an installed one, and no other file in the current directory, that name;
+// otherwise a copy in the player's folder under the first free name. Never overwrites a
+// file. Throws std::runtime_error when the copy cannot be made.
 struct ImportedGamepack {
-    std::string name;      // the bare name to open it by
-    bool copied = false;   // a copy was written to the player's folder
-    bool renamed = false;  // the name differs from the file's own name
+    std::string name;       // the bare name to open it by
+    bool copied = false;    // a copy was written to the player's folder
+    std::string nameTaken;  // not empty when another pack answers to the file's own name
+                            // (with the extension added), so that `name` is a numbered one
 };
 ImportedGamepack ImportGamepack(const std::string& path);
 

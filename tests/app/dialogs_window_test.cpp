@@ -63,6 +63,24 @@ TEST_F(DialogCommands, SettingsOkOnAnotherPackStartsItsFirstLevelAndTheLoopResum
     EXPECT_EQ(w.flow.State, ScreenState::Playing);
 }
 
+TEST_F(DialogCommands, APackChosenInSettingsReplacesAChoiceThatWasNotFound) {
+    Write("default.spx", MakeGamepack(1, 0, 1));
+    Write("small.spx", MakeGamepack(0, 0, 1));
+    store.WriteString("GamepackName", "gone.spx");
+    QStringList told;
+    SetDialogHooks({[&told](const QString& text) { told << text; }, nullptr});
+    Start();
+    SetDialogHooks({});
+    ASSERT_EQ(told.size(), 1) << "the missing pack is told at the start";
+    RunWhileOpen<SettingsDialog>(&MainWindow::showSettings, [](SettingsDialog& d) {
+        for (int row = 0; row < d.gamepackList->count(); ++row)
+            if (d.EntryName(row) == "small.spx") d.gamepackList->setCurrentRow(row);
+        QTest::mouseClick(d.okButton, Qt::LeftButton);
+    });
+    form.reset();
+    EXPECT_EQ(store.Read("GamepackName").text, "small.spx") << "the new choice, not the one that was gone";
+}
+
 TEST_F(DialogCommands, SettingsOkOnTheSamePackLeavesThePausedScreenWithItsCheckMark) {
     Write("default.spx", MakeGamepack(1, 0, 3));
     MainWindow& w = Start();
@@ -95,6 +113,30 @@ TEST_F(DialogCommands, AboutShowsTheWindowsVersionModallyAndIsFreedAfter) {
     EXPECT_TRUE(w.FrameLoopActive);
     EXPECT_EQ(version, "v" + w.VersionText);
     EXPECT_TRUE(w.findChildren<AboutBox*>().isEmpty());
+}
+
+TEST_F(DialogCommands, EveryMessageBoxBelongsToTheShownMainWindow) {
+    Write("default.spx", MakeGamepack(0, 0, 1));
+    MainWindow& w = Start();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    // The parent of the box `show` opens; answered with its Escape button.
+    auto parentOf = [](const std::function<void()>& show) {
+        QWidget* parent = nullptr;
+        QTimer::singleShot(0, [&parent] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            parent = box->parentWidget();
+            box->reject();
+        });
+        show();
+        return parent;
+    };
+    // Without a parent the window system may raise the game over the box, and the box
+    // hides behind it while the game waits for its answer.
+    EXPECT_EQ(parentOf([&w] { w.clearTopTen(); }), &w) << "Clear Top 10";
+    EXPECT_EQ(parentOf([] { ShowError("Unknown savegame format"); }), &w) << "an error";
+    EXPECT_EQ(parentOf([] { ShowMessage("Can't load gamepack!"); }), &w) << "a message";
 }
 
 }  // namespace

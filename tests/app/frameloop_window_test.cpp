@@ -171,3 +171,19 @@ TEST_F(FrameLoop, PartsUncoveredWhileFramesAreHeldShowBlack) {
     form.RunFrameLoop();
     EXPECT_EQ(Screen(), form.renderer.BackBuffer) << "the next frame covers the black";
 }
+
+TEST_F(FrameLoop, ZoomShowsBlackUntilTheFirstFrameAtTheNewSize) {
+    MainWindow& form = Shown();
+    form.RunFrameLoop();
+    ASSERT_NE(Screen().pixel(100, 100), qRgb(0, 0, 0)) << "a board is shown";
+    form.zoomAction->trigger();
+    QCoreApplication::processEvents();
+    const QImage screen = Screen();
+    ASSERT_EQ(screen.size(), QSize(505, 489));
+    int lit = 0;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x) lit += screen.pixel(x, y) != qRgb(0, 0, 0);
+    EXPECT_EQ(lit, 0) << "pixels of the old frame, in the top-left corner";
+    WaitOver();
+    EXPECT_EQ(Screen(), form.renderer.BackBuffer);
+}

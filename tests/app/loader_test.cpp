@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QStringList>
 
 #include "platform/dialogs.h"
@@ -49,7 +51,7 @@ TEST_F(Loader, MissingGamepackFallsBackToDefaultAtLevelZero) {
     EXPECT_EQ(form.Settings.GamepackName, "default.spx");
     EXPECT_EQ(form.flow.LevelIndex, 0);
     EXPECT_EQ(form.flow.State, ScreenState::Playing);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(messages.size(), 1) << "the missing pack is told";
     EXPECT_TRUE(form.LoadGamepack(std::string("default.spx"), 1));
 }
 
@@ -224,7 +226,61 @@ TEST_F(Loader, PacksAreFoundInThePlayersAndTheInstalledFoldersAndTheFallbackToo)
     EXPECT_FALSE(form.LoadGamepack(std::string("gone.spx"), 0));
     EXPECT_EQ(form.Settings.GamepackName, "default.spx");
     EXPECT_EQ(form.flow.board.BoardCols, 3);
+}
+
+TEST_F(Loader, APackOpenedInTheCurrentFolderIsPlayedAfterAStartFromAnotherFolder) {
+    TestGamepackFolders folders;
+    testutil::WriteFile(folders.Installed("default.spx"), MakeGamepack(0, 0, 1));
+    testutil::WriteFile(folders.Cwd("mypack.spx"), MakeGamepack(2, 0, 1));  // just built here
+    ASSERT_TRUE(Start().OpenGamepackFile("mypack.spx"));
+    form.reset();  // quit
+    QTemporaryDir elsewhere;
+    QDir::setCurrent(elsewhere.path());
+    MainWindow& again = Start();
+    EXPECT_EQ(again.Settings.GamepackName, "mypack.spx");
+    EXPECT_EQ(again.flow.board.BoardCols, 5) << "not the default pack";
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Loader, AChosenPackThatIsGoneIsToldOnceAndStaysTheChoiceUntilAnotherIsChosen) {
+    TestGamepackFolders folders;
+    testutil::WriteFile(folders.Installed("default.spx"), MakeGamepack(0, 0, 2));
+    testutil::WriteFile(folders.Outside("other.spx"), MakeGamepack(1, 0, 1));
+    store.WriteString("GamepackName", "gone.spx");
+    MainWindow& form = Start();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("\"gone.spx\"")) << messages[0].toStdString();
+    EXPECT_EQ(form.flow.State, ScreenState::Playing);
+    EXPECT_EQ(form.Settings.GamepackName, "default.spx") << "what is played, and what a result names";
+    form.flow.State = ScreenState::LevelComplete;
+    form.flow.NextLevel();
+    form.newGameAction->trigger();
+    EXPECT_EQ(messages.size(), 1) << "told once, not at every level";
+    this->form.reset();
+    EXPECT_EQ(store.Read("GamepackName").text, "gone.spx") << "not replaced by the fallback";
+
+    MainWindow& next = Start();  // still gone: told again, as the game again plays another
+    EXPECT_EQ(messages.size(), 2);
+    ASSERT_TRUE(next.OpenGamepackFile(folders.Outside("other.spx")));
+    this->form.reset();
+    EXPECT_EQ(store.Read("GamepackName").text, "other.spx") << "the player's new choice";
+}
+
+TEST_F(Loader, AFileNotNamedSpxJoinsQuietlyAndANameTakenByAnotherPackIsTold) {
+    TestGamepackFolders folders;
+    testutil::WriteFile(folders.Installed("default.spx"), MakeGamepack(0, 0, 1));
+    testutil::WriteFile(folders.Outside("renamed pack.dat"), MakeGamepack(1, 0, 1));
+    MainWindow& form = Start();
+    ASSERT_TRUE(form.OpenGamepackFile(folders.Outside("renamed pack.dat")));
+    EXPECT_EQ(form.Settings.GamepackName, "renamed pack.dat.spx");
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("|").toStdString();
+
+    testutil::WriteFile(folders.Cwd("renamed pack.dat"), MakeGamepack(2, 0, 1));  // another pack
+    ASSERT_TRUE(form.OpenGamepackFile("renamed pack.dat"));
+    EXPECT_EQ(form.Settings.GamepackName, "renamed pack.dat-2.spx");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("already known as \"renamed pack.dat.spx\"")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("\"renamed pack.dat-2.spx\"")) << messages[0].toStdString();
 }
 
 TEST_F(Loader, AGamepackFileStartsItsFirstLevelAsNewGameDoes) {

@@ -2,6 +2,7 @@
 // elsewhere is made reachable by a bare name.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <filesystem>
 
@@ -62,7 +63,7 @@ TEST_F(GamepackFolders, AFileFromElsewhereIsCopiedIntoThePlayersFolderOnce) {
     platform::ImportedGamepack first = ImportGamepack(folders.Outside("gift.spx"));
     EXPECT_EQ(first.name, "gift.spx");
     EXPECT_TRUE(first.copied);
-    EXPECT_FALSE(first.renamed);
+    EXPECT_EQ(first.nameTaken, "");
     EXPECT_EQ(testutil::ReadFile(folders.Player("gift.spx")), testutil::Filler(3000, 7));
 
     platform::ImportedGamepack again = ImportGamepack(folders.Outside("gift.spx"));
@@ -77,25 +78,36 @@ TEST_F(GamepackFolders, ADifferentPackOfTheSameNameIsKeptAndTheNewOneNumbered) {
     platform::ImportedGamepack pack = ImportGamepack(folders.Outside("gift.spx"));
     EXPECT_EQ(pack.name, "gift-3.spx");
     EXPECT_TRUE(pack.copied);
-    EXPECT_TRUE(pack.renamed);
+    EXPECT_EQ(pack.nameTaken, "gift.spx");
     EXPECT_EQ(SeedOf(folders.Player("gift.spx")), 1);
     EXPECT_EQ(SeedOf(folders.Cwd("gift-2.spx")), 2);
     EXPECT_EQ(SeedOf(FindGamepack("gift-3.spx")), 7);
 }
 
-TEST_F(GamepackFolders, AFileTheFoldersAlreadyFindIsNotCopied) {
+TEST_F(GamepackFolders, OnlyThePlayersAndTheInstalledFoldersKeepAFileWhereItLies) {
     Put(folders.Installed("shipped.spx"), 3);
     EXPECT_EQ(ImportGamepack(folders.Installed("shipped.spx")).name, "shipped.spx");
-    Put(folders.Cwd("here.spx"), 1);
-    EXPECT_FALSE(ImportGamepack("here.spx").copied);
+    Put(folders.Player("mine.spx"), 4);
+    EXPECT_FALSE(ImportGamepack(folders.Player("mine.spx")).copied);
     EXPECT_FALSE(fs::exists(folders.Player("shipped.spx")));
-    EXPECT_FALSE(fs::exists(folders.Player("here.spx")));
+    // The game is started from another folder next time: a pack of the current folder
+    // joins the player's.
+    Put(folders.Cwd("here.spx"), 1);
+    platform::ImportedGamepack here = ImportGamepack("here.spx");
+    EXPECT_EQ(here.name, "here.spx");
+    EXPECT_TRUE(here.copied);
+    EXPECT_EQ(SeedOf(folders.Player("here.spx")), 1);
+    // Started inside the player's folder, its own file stays as it is.
+    QDir::setCurrent(QFile::decodeName(QByteArray::fromStdString(folders.Player(""))));
+    platform::ImportedGamepack inside = ImportGamepack("mine.spx");
+    EXPECT_EQ(inside.name, "mine.spx");
+    EXPECT_FALSE(inside.copied);
 }
 
-TEST_F(GamepackFolders, AFileWithoutTheExtensionGetsIt) {
-    Put(folders.Outside("download"), 7);
-    platform::ImportedGamepack pack = ImportGamepack(folders.Outside("download"));
-    EXPECT_EQ(pack.name, "download.spx");
-    EXPECT_TRUE(pack.renamed);
-    EXPECT_EQ(SeedOf(folders.Player("download.spx")), 7);
+TEST_F(GamepackFolders, AFileWithoutTheExtensionGetsItAndNoOtherPackIsSaidToHaveItsName) {
+    Put(folders.Outside("renamed pack.dat"), 7);
+    platform::ImportedGamepack pack = ImportGamepack(folders.Outside("renamed pack.dat"));
+    EXPECT_EQ(pack.name, "renamed pack.dat.spx");
+    EXPECT_EQ(pack.nameTaken, "");
+    EXPECT_EQ(SeedOf(folders.Player("renamed pack.dat.spx")), 7);
 }
