@@ -9,7 +9,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${MARLIPAN_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sliding picture puzzle with chiptune music")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
+# Programs stripped as Debian strips them (dh_strip): the symbols, and the compiler's
+# .comment and .note sections, which nothing reads at run time.
+set(CPACK_MARLIPAN_STRIP ${CMAKE_STRIP})
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/strip.cmake)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 
 set(CPACK_DEBIAN_PACKAGE_NAME marlipan)

@@ -20,6 +20,7 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
     int rowsDone;  // every scanline is out: a missing end marker no longer matters
     int overLimit; // refused for its size or its scans, not for damage
+    uint64_t maxPixels;  // the largest picture this decode takes
     jpeg_progress_mgr progress;
 };
 
@@ -43,9 +44,9 @@ void Quiet(j_common_ptr) {}
 void OnProgress(j_common_ptr cinfo) {
     if (!cinfo->is_decompressor) return;
     const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    const int allowed = AllowedPictureScans(d->image_width, d->image_height);
-    if (d->input_scan_number <= allowed) return;
     auto* e = reinterpret_cast<ErrorManager*>(cinfo->err);
+    const int allowed = AllowedPictureScans(d->image_width, d->image_height, e->maxPixels);
+    if (d->input_scan_number <= allowed) return;
     std::snprintf(e->message, sizeof e->message,
                   "Picture has too many scans (more than %d for %u x %u pixels)", allowed,
                   unsigned(d->image_width), unsigned(d->image_height));
@@ -61,33 +62,66 @@ void InitErrors(ErrorManager* e) {
     e->message[0] = 0;
     e->rowsDone = 0;
     e->overLimit = 0;
+    e->maxPixels = kMaxPicturePixels;
 }
 
-// Target pixel (x, y) of the side x side square takes source pixel
-// (x * width / side, y * height / side): a nearest-neighbour stretch. Source rows come
-// in order, so each is used for the target rows that map to it and then dropped.
-void DecodeRows(j_decompress_ptr cinfo, ErrorManager* e, J_COLOR_SPACE space, int32_t side,
-                uint8_t* out, size_t bytesPerLine) {
+// One decode: the picture stretched to width x height (PreparePicture), or, with width
+// 0, at the smallest scaled size that covers atLeastWidth x atLeastHeight (DecodePhoto).
+struct DecodeRequest {
+    J_COLOR_SPACE space;
+    uint64_t maxPixels;
+    int32_t width, height;
+    int32_t atLeastWidth, atLeastHeight;
+};
+
+[[noreturn]] void Refuse(ErrorManager* e, const char* what, JDIMENSION width, JDIMENSION height,
+                         uint64_t limit) {
+    std::snprintf(e->message, sizeof e->message, "%s (%u x %u pixels; at most %llu are decoded)", what,
+                  unsigned(width), unsigned(height), static_cast<unsigned long long>(limit));
+    e->overLimit = 1;
+    std::longjmp(e->jump, 1);
+}
+
+// Target pixel (x, y) of the target width x height takes source pixel
+// (x * width / targetWidth, y * height / targetHeight): a nearest-neighbour stretch.
+// Source rows come in order, so each is used for the target rows that map to it and
+// then dropped. The image is made here, once its size is known, by an assignment that
+// is complete before libjpeg runs again.
+void DecodeRows(j_decompress_ptr cinfo, ErrorManager* e, const DecodeRequest& request, QImage* image) {
     jpeg_read_header(cinfo, TRUE);
     // A damaged or hostile header could ask for gigabytes (progressive pictures keep all
     // coefficients in memory); no level picture comes near this.
-    if (uint64_t(cinfo->image_width) * cinfo->image_height > kMaxPicturePixels) {
-        std::snprintf(e->message, sizeof e->message,
-                      "Picture too large (%u x %u pixels; at most %llu are decoded)",
-                      unsigned(cinfo->image_width), unsigned(cinfo->image_height),
-                      static_cast<unsigned long long>(kMaxPicturePixels));
-        e->overLimit = 1;
-        std::longjmp(e->jump, 1);
-    }
+    if (uint64_t(cinfo->image_width) * cinfo->image_height > request.maxPixels)
+        Refuse(e, "Picture too large", cinfo->image_width, cinfo->image_height, request.maxPixels);
     cinfo->mem->max_memory_to_use = 512L << 20;
-    cinfo->out_color_space = space;
+    cinfo->out_color_space = request.space;
+    if (request.width == 0) {
+        for (cinfo->scale_num = 1, cinfo->scale_denom = 8;; ++cinfo->scale_num) {
+            jpeg_calc_output_dimensions(cinfo);
+            if (cinfo->scale_num == 8 || (int64_t(cinfo->output_width) >= request.atLeastWidth &&
+                                          int64_t(cinfo->output_height) >= request.atLeastHeight))
+                break;
+        }
+        if (uint64_t(cinfo->output_width) * cinfo->output_height > kMaxPicturePixels)
+            Refuse(e, "Picture too large, even scaled down", cinfo->output_width, cinfo->output_height,
+                   kMaxPicturePixels);
+    }
     jpeg_start_decompress(cinfo);
     const JDIMENSION width = cinfo->output_width, height = cinfo->output_height;
+    const int32_t targetWidth = request.width ? request.width : int32_t(width);
+    const int32_t targetHeight = request.width ? request.height : int32_t(height);
+    *image = QImage(targetWidth, targetHeight, QImage::Format_RGB32);
+    if (image->isNull()) {
+        std::snprintf(e->message, sizeof e->message, "Not enough memory for the picture");
+        std::longjmp(e->jump, 1);
+    }
+    uint8_t* const out = image->bits();
+    const size_t bytesPerLine = size_t(image->bytesPerLine());
     const int comps = cinfo->output_components;
     auto* xmap = static_cast<JDIMENSION*>((*cinfo->mem->alloc_small)(
-        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, size_t(side) * sizeof(JDIMENSION)));
-    for (int32_t x = 0; x < side; ++x)
-        xmap[x] = JDIMENSION(uint64_t(x) * width / uint64_t(side)) * JDIMENSION(comps);
+        reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, size_t(targetWidth) * sizeof(JDIMENSION)));
+    for (int32_t x = 0; x < targetWidth; ++x)
+        xmap[x] = JDIMENSION(uint64_t(x) * width / uint64_t(targetWidth)) * JDIMENSION(comps);
     JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
                                                  JPOOL_IMAGE, width * JDIMENSION(comps), 1);
     int32_t y = 0;
@@ -95,20 +129,20 @@ void DecodeRows(j_decompress_ptr cinfo, ErrorManager* e, J_COLOR_SPACE space, in
         const uint64_t source = cinfo->output_scanline;
         jpeg_read_scanlines(cinfo, row, 1);
         const uint32_t* first = nullptr;
-        for (; y < side && uint64_t(y) * height / uint64_t(side) == source; ++y) {
+        for (; y < targetHeight && uint64_t(y) * height / uint64_t(targetHeight) == source; ++y) {
             auto* dst = reinterpret_cast<uint32_t*>(out + size_t(y) * bytesPerLine);
             if (first) {
-                std::memcpy(dst, first, size_t(side) * 4);
+                std::memcpy(dst, first, size_t(targetWidth) * 4);
                 continue;
             }
             const JSAMPLE* src = row[0];
             if (comps == 3) {
-                for (int32_t x = 0; x < side; ++x) {
+                for (int32_t x = 0; x < targetWidth; ++x) {
                     const JSAMPLE* p = src + xmap[x];
                     dst[x] = 0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
                 }
             } else {
-                for (int32_t x = 0; x < side; ++x) {
+                for (int32_t x = 0; x < targetWidth; ++x) {
                     uint32_t g = src[xmap[x]];
                     dst[x] = 0xFF000000u | g << 16 | g << 8 | g;
                 }
@@ -121,11 +155,12 @@ void DecodeRows(j_decompress_ptr cinfo, ErrorManager* e, J_COLOR_SPACE space, in
 }
 
 // The setjmp frame: plain C data only.
-bool DecodeGuarded(const uint8_t* data, size_t size, J_COLOR_SPACE space, int32_t side,
-                   uint8_t* out, size_t bytesPerLine, ErrorManager* e) {
+bool DecodeGuarded(const uint8_t* data, size_t size, const DecodeRequest& request, QImage* image,
+                   ErrorManager* e) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     InitErrors(e);
+    e->maxPixels = request.maxPixels;
     cinfo.err = &e->pub;
     if (setjmp(e->jump)) {
         jpeg_destroy_decompress(&cinfo);
@@ -135,16 +170,15 @@ bool DecodeGuarded(const uint8_t* data, size_t size, J_COLOR_SPACE space, int32_
     e->progress.progress_monitor = OnProgress;
     cinfo.progress = &e->progress;
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-    DecodeRows(&cinfo, e, space, side, out, bytesPerLine);
+    DecodeRows(&cinfo, e, request, image);
     jpeg_destroy_decompress(&cinfo);
     return true;
 }
 
-QImage DecodeScaled(const uint8_t* data, size_t size, J_COLOR_SPACE space, int32_t side) {
-    QImage image(side, side, QImage::Format_RGB32);
-    if (image.isNull()) throw PictureError("Not enough memory for the picture");
+QImage Decode(const uint8_t* data, size_t size, const DecodeRequest& request) {
+    QImage image;
     ErrorManager e;
-    if (!DecodeGuarded(data, size, space, side, image.bits(), size_t(image.bytesPerLine()), &e)) {
+    if (!DecodeGuarded(data, size, request, &image, &e)) {
         if (e.overLimit) throw PictureLimitError(e.message);
         throw PictureError(e.message);
     }
@@ -186,9 +220,9 @@ bool EncodeGuarded(const uint8_t* pixels, int width, int height, size_t bytesPer
 
 }  // namespace
 
-int AllowedPictureScans(uint32_t width, uint32_t height) {
+int AllowedPictureScans(uint32_t width, uint32_t height, uint64_t maxPixels) {
     const uint64_t pixels = uint64_t(width) * height;
-    const uint64_t byBudget = pixels ? kMaxPictureScanPixels / pixels : kMaxPictureScans;
+    const uint64_t byBudget = pixels ? kScansOfTheLargestPicture * maxPixels / pixels : kMaxPictureScans;
     return int(std::max<uint64_t>(1, std::min<uint64_t>(kMaxPictureScans, byBudget)));
 }
 
@@ -208,9 +242,13 @@ int32_t FitBoardSize(int32_t boardSize, int32_t n) {
 LevelPicture PreparePicture(const uint8_t* jpeg, size_t size, int32_t boardSize) {
     if (boardSize <= 0) throw std::invalid_argument("PreparePicture: the board has no room");
     LevelPicture p;
-    p.Colour = DecodeScaled(jpeg, size, JCS_RGB, boardSize);
-    p.Preview = DecodeScaled(jpeg, size, JCS_GRAYSCALE, boardSize);
+    p.Colour = Decode(jpeg, size, {JCS_RGB, kMaxPicturePixels, boardSize, boardSize, 0, 0});
+    p.Preview = Decode(jpeg, size, {JCS_GRAYSCALE, kMaxPicturePixels, boardSize, boardSize, 0, 0});
     return p;
+}
+
+QImage DecodePhoto(const uint8_t* jpeg, size_t size, int32_t atLeastWidth, int32_t atLeastHeight) {
+    return Decode(jpeg, size, {JCS_RGB, kMaxPhotoPixels, 0, 0, atLeastWidth, atLeastHeight});
 }
 
 void CutTiles(const QImage& colour, int32_t n, BoardLayout& layout, TileBitmapPool& tiles) {

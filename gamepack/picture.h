@@ -39,17 +39,23 @@ int32_t FitBoardSize(int32_t boardSize, int32_t n);
 
 // The largest picture decoded, in pixels (8192 x 5120; width x height as the JPEG says).
 constexpr uint64_t kMaxPicturePixels = 40u << 20;
+// The largest photo marlipan-pack takes (16384 x 10240): it decodes it scaled down
+// (DecodePhoto), so only its file is read at full size. A progressive photo this large
+// keeps its coefficients in about the 512 MiB the decoder may use.
+constexpr uint64_t kMaxPhotoPixels = 4 * kMaxPicturePixels;
 // The most scans a picture may have. Encoders write one scan for a baseline picture and
 // about ten for a progressive one (libjpeg's standard progression: 10 in colour, 6 in
 // grey), but a scan can be repeated without end, and each one makes the decoder walk the
 // whole picture again: 300 scans in a 20 KB file kept a level load busy for 21 seconds.
 // So the scans are bounded twice: by count, and by count x pixels, which is what the
-// time of a decode follows; the budget lets the largest picture have libjpeg's 10 scans.
+// time of a decode follows (scaled decoding saves none of it); the budget lets the
+// largest picture a decoder takes have libjpeg's 10 scans.
 constexpr int kMaxPictureScans = 100;
-constexpr uint64_t kMaxPictureScanPixels = 10 * kMaxPicturePixels;
+constexpr uint64_t kScansOfTheLargestPicture = 10;
 
-// How many scans a picture of width x height pixels may have (at least 1).
-int AllowedPictureScans(uint32_t width, uint32_t height);
+// How many scans a picture of width x height pixels may have (at least 1), for a decoder
+// that takes pictures of up to maxPixels.
+int AllowedPictureScans(uint32_t width, uint32_t height, uint64_t maxPixels = kMaxPicturePixels);
 
 struct LevelPicture {
     QImage Colour;   // boardSize x boardSize, RGB32; the tiles are cut from it
@@ -72,6 +78,13 @@ public:
 // libjpeg cannot decode at all: it would show a grey band. Other warnings of libjpeg
 // (stray bytes and the like, common in pictures that display well) are tolerated.
 LevelPicture PreparePicture(const uint8_t* jpeg, size_t size, int32_t boardSize);
+
+// A photo of up to kMaxPhotoPixels for marlipan-pack, decoded in colour at the smallest
+// of libjpeg's scaled sizes (1/8, 2/8 .. 8/8) whose sides are still at least
+// atLeastWidth x atLeastHeight, for the caller to scale on smoothly. A damaged photo,
+// too many scans for its size, or a decoded size above kMaxPicturePixels are refused as
+// PreparePicture refuses them. Throws PictureError or PictureLimitError.
+QImage DecodePhoto(const uint8_t* jpeg, size_t size, int32_t atLeastWidth, int32_t atLeastHeight);
 
 // Fits layout.BoardSize to n cells per side (the cut-off strip lies at the right and
 // bottom; BoardLeft and BoardTop stay), sets TileSize and fills tiles[0 .. n*n]: tile k

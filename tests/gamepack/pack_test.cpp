@@ -3,7 +3,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QImageReader>
 #include <QProcess>
 
 #include <algorithm>
@@ -217,6 +216,42 @@ std::vector<uint8_t> PngClaiming(uint32_t width, uint32_t height) {
     return b;
 }
 
+// The smallest real MIDI file: a header and one track that only ends.
+std::vector<uint8_t> MidiFile() {
+    return {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
+            'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+}
+
+// The first page of an Ogg Speex file (the Speex header packet), its checksum right.
+std::vector<uint8_t> OggSpeexFile() {
+    std::vector<uint8_t> packet = {'S', 'p', 'e', 'e', 'x', ' ', ' ', ' '};
+    packet.resize(80, 0);
+    std::vector<uint8_t> page = {'O', 'g', 'g', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0,
+                                 0, 0, 0, 0, 0, 0, 0, 0, 1, uint8_t(packet.size())};
+    page.insert(page.end(), packet.begin(), packet.end());
+    uint32_t crc = 0;
+    for (uint8_t byte : page) {
+        crc ^= uint32_t(byte) << 24;
+        for (int k = 0; k < 8; ++k) crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    for (int i = 0; i < 4; ++i) page[size_t(22 + i)] = uint8_t(crc >> (8 * i));
+    return page;
+}
+
+// The command itself: exit codes and one-line messages on stderr.
+struct ToolRun {
+    int code;
+    QString out, err;
+};
+
+ToolRun RunTool(const QStringList& args) {
+    QProcess p;
+    p.start(MARLIPAN_PACK_EXE, args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
 TEST_F(PackTool, RefusesSongsAndPicturesTheGameCannotUse) {
     const QString head = "difficulty: Easy\nsize: 4\nlevel: L\npicture: a.jpg\nsong: x.bin\n";
     WriteFile(Path("x.bin"), {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
@@ -242,16 +277,17 @@ TEST_F(PackTool, RefusesSongsAndPicturesTheGameCannotUse) {
     r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: text.png\n");
     EXPECT_NE(r.find(":4: picture 'text.png' is not a picture"), std::string::npos) << r;
 
-    // Over the game's pixel limit, whatever the format, with the numbers that decide it.
+    // Over the photo limit of a JPEG, and the game's pixel limit of any other format,
+    // with the numbers that decide it.
     std::vector<uint8_t> huge = EncodeJpeg(BlockPicture(2, 8), 90);
     const uint8_t sof[] = {0xFF, 0xC0};
     auto at = std::search(huge.begin(), huge.end(), std::begin(sof), std::end(sof));
     ASSERT_NE(at, huge.end());
-    at[5] = 5121 >> 8, at[6] = 5121 & 255, at[7] = 8192 >> 8, at[8] = 0;
+    at[5] = 10241 >> 8, at[6] = 10241 & 255, at[7] = 16384 >> 8, at[8] = 0;
     WriteFile(Path("huge.jpg"), huge);
     r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: huge.jpg\n");
-    EXPECT_NE(r.find(":4: picture 'huge.jpg' is refused by the game: Picture too large (8192 x 5121 pixels; "
-                     "at most 41943040 are decoded)"), std::string::npos) << r;
+    EXPECT_NE(r.find(":4: picture 'huge.jpg' is refused: Picture too large (16384 x 10241 pixels; "
+                     "at most 167772160 are decoded)"), std::string::npos) << r;
     WriteFile(Path("huge.png"), PngClaiming(8192, 5121));
     r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: huge.png\n");
     EXPECT_NE(r.find(":4: picture 'huge.png' is refused by the game: it has 8192 x 5121 pixels; "
@@ -259,12 +295,41 @@ TEST_F(PackTool, RefusesSongsAndPicturesTheGameCannotUse) {
     // A hostile progressive JPEG is refused before it is scaled down, as the game would.
     WriteFile(Path("scans.jpg"), ProgressiveJpeg(BlockPicture(3, 200), 300));
     r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: scans.jpg\n");
-    EXPECT_NE(r.find(":4: picture 'scans.jpg' is refused by the game: Picture has too many scans"),
+    EXPECT_NE(r.find(":4: picture 'scans.jpg' is refused: Picture has too many scans"),
               std::string::npos) << r;
     // At the limit the size is no reason to refuse: what fails is the missing data.
     WriteFile(Path("huge.png"), PngClaiming(8192, 5120));
     r = Refusal("difficulty: Easy\nsize: 4\nlevel: L\npicture: huge.png\n");
     EXPECT_NE(r.find(":4: picture 'huge.png' cannot be read"), std::string::npos) << r;
+
+    // Files taken for songs: what they are is said before any size read from them.
+    struct Kind {
+        const char* file;
+        std::vector<uint8_t> bytes;
+        const char* says;
+    };
+    const std::vector<uint8_t> wav = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E',
+                                      'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0, 0x44, 0xAC, 0, 0,
+                                      0x88, 0x58, 1, 0, 2, 0, 16, 0, 'd', 'a', 't', 'a', 4, 0, 0, 0,
+                                      0x10, 0x20, 0xF0, 0xDF};
+    const std::string abc = "%abc-2.1\nX:1\nT:Harbour\nM:3/4\nK:G\nGAB|c2B|\n";
+    for (const Kind& k : {Kind{"tune.mid", MidiFile(), "is a MIDI file, not a YM song: import it first with "
+                                                       "\"marlipan-ym import tune.mid tune.ym\""},
+                          Kind{"tune.wav", wav, "is a WAV recording, not a YM song"},
+                          Kind{"tune.spx", OggSpeexFile(), "is an Ogg file"},
+                          Kind{"tune.abc", {abc.begin(), abc.end()}, "is ABC music notation, not a YM song"}}) {
+        WriteFile(Path(k.file), k.bytes);
+        r = Refusal(QString("difficulty: Easy\nsize: 4\nlevel: L\npicture: a.jpg\nsong: ") + k.file + "\n");
+        EXPECT_NE(r.find(std::string(":5: song '") + k.file + "' " + k.says), std::string::npos) << r;
+    }
+    // The command, as the guide shows it: a folder of photos and one song for all.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("photos"));
+    WriteFile(Path("photos/a.jpg"), jpeg);
+    ToolRun midi = RunTool({"build", dir.filePath("photos"), dir.filePath("p.spx"), "--song", Path("tune.mid").c_str()});
+    EXPECT_EQ(midi.code, 1);
+    EXPECT_TRUE(midi.err.contains("is a MIDI file, not a YM song: import it first with \"marlipan-ym import " +
+                                  dir.filePath("tune.mid") + " " + dir.filePath("tune.ym") + "\""))
+        << midi.err.toStdString();
 
     std::vector<uint8_t> longSong(kMaxSongBytes + 1, 0);
     std::memcpy(longSong.data(), "YM3!", 4);
@@ -304,20 +369,6 @@ TEST_F(PackTool, InfoMarksADamagedHeader) {
     }
     EXPECT_NE(info.find("-5 bytes at offset " + std::to_string(PictureOffset(h, 1)) + " (out of range)"),
               std::string::npos) << info;
-}
-
-// The command itself: exit codes and one-line messages on stderr.
-struct ToolRun {
-    int code;
-    QString out, err;
-};
-
-ToolRun RunTool(const QStringList& args) {
-    QProcess p;
-    p.start(MARLIPAN_PACK_EXE, args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
 TEST_F(PackTool, CommandReportsBadInputOnOneLine) {
@@ -378,18 +429,7 @@ TEST_F(PackTool, FolderBuildTakesPicturesInNameOrderFitsThemToTheBoardAndWritesI
     o.title = "Our Tune";
     std::vector<std::string> notes;
     const QString out = dir.filePath("mine.spx");
-    // Decoding 1200 x 800 whole would take 3.8 MB, more than this limit allows: it stands
-    // for a 100-megapixel photo against Qt's usual limit, and holds only for a reader that
-    // scales while it decodes.
-    QString manifest;
-    {
-        struct Restore {
-            int megabytes = QImageReader::allocationLimit();
-            ~Restore() { QImageReader::setAllocationLimit(megabytes); }
-        } restore;
-        QImageReader::setAllocationLimit(2);
-        manifest = FolderBuildCommand(photos, out, o, &notes);
-    }
+    const QString manifest = FolderBuildCommand(photos, out, o, &notes);
     EXPECT_EQ(manifest, dir.filePath("mine.manifest"));
 
     GamepackFile file = GamepackFile::Open(out.toStdString());
@@ -481,14 +521,62 @@ TEST(FolderPack, LevelNamesFromFileNamesFitTheHeader) {
     EXPECT_EQ(LevelNameFromFile("holiday_2024.final.JPG"), "holiday 2024.final");
     EXPECT_EQ(LevelNameFromFile("__two__blanks_.png"), "two blanks");
     EXPECT_EQ(LevelNameFromFile(QString(60, 'x') + ".png"), std::string(50, 'x'));
-    // Windows-1252 has no 'Ł' nor 'ź': the first has no plain letter, the second has 'z'.
-    EXPECT_EQ(LevelNameFromFile(QString::fromUtf8("Łódź_#1.jpg")), "?\xF3" "dz #1");
+    // Windows-1252 has no 'Ł' nor 'ź': both become their plain letter, though Unicode
+    // decomposes only the second; 'ó' it has.
+    EXPECT_EQ(LevelNameFromFile(QString::fromUtf8("Łódź_trip_#1.jpg")), "L\xF3" "dz trip #1");
+    EXPECT_EQ(LevelNameFromFile(QString::fromUtf8("Đakovo łąka.jpg")), "Dakovo laka");
     EXPECT_EQ(LevelNameFromFile(QString::fromUtf8("\U0001F600 smile.png")), "? smile");
     EXPECT_TRUE(NaturalLess("A1", "a01"));  // equal by value: plain order decides
     EXPECT_FALSE(NaturalLess("a01", "A1"));
     EXPECT_TRUE(NaturalLess("x9", "x10"));
 }
 
+
+// A camera's 50-megapixel photo, above what the game decodes: taken, decoded scaled
+// down. Its four quarters are made row by row, so the test needs no 200 MB image.
+TEST(FolderPack, PhotoLargerThanTheGameDecodesIsScaledDownWhileDecoded) {
+    const int width = 8660, height = 5774;
+    static_assert(uint64_t(width) * height > kMaxPicturePixels);
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<uint8_t> row(size_t(width) * 3);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int r = int(cinfo.next_scanline) * 2 / height;
+        for (int x = 0; x < width; ++x) {
+            const QColor c = BlockColour(x * 2 / width, r);
+            row[size_t(x) * 3] = uint8_t(c.red()), row[size_t(x) * 3 + 1] = uint8_t(c.green());
+            row[size_t(x) * 3 + 2] = uint8_t(c.blue());
+        }
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    const std::vector<uint8_t> photo(buffer, buffer + size);
+    std::free(buffer);
+
+    std::vector<std::string> notes;
+    const std::vector<uint8_t> stored = FitPictureFile(photo, "camera.jpg", &notes);
+    const QImage seen = QImage::fromData(stored.data(), int(stored.size()));
+    ASSERT_EQ(seen.size(), QSize(429, 429));
+    EXPECT_TRUE(Near(seen.pixel(100, 100), BlockColour(0, 0))) << std::hex << seen.pixel(100, 100);
+    EXPECT_TRUE(Near(seen.pixel(330, 100), BlockColour(1, 0))) << std::hex << seen.pixel(330, 100);
+    EXPECT_TRUE(Near(seen.pixel(100, 330), BlockColour(0, 1))) << std::hex << seen.pixel(100, 330);
+    EXPECT_TRUE(Near(seen.pixel(330, 330), BlockColour(1, 1))) << std::hex << seen.pixel(330, 330);
+    // What is stored passes the game's own decoder.
+    EXPECT_NO_THROW(PreparePicture(stored.data(), stored.size(), 429));
+}
 
 // Cameras store a turned photo as taken and say so in a tag that the game's decoder
 // ignores: the stored picture must be turned already.

@@ -41,6 +41,17 @@ int NaturalCompare(const QString& a, const QString& b) {
     return aLeft == bLeft ? 0 : aLeft ? 1 : -1;
 }
 
+// Letters with a stroke or bar, which Unicode does not decompose into a plain letter
+// and a mark as it does "ő" or "ź", and which Windows-1252 lacks: each with its plain
+// letter. (Latin letters Windows-1252 holds, such as "Ø" and "ß", never get here.)
+const char16_t kStrokedLetters[] = u"ŁLłlĐDđdĦHħhŦTŧtƀbƗIɨiƵZƶzǤGǥgıiĸkŊNŋnĿLŀl";
+
+QChar PlainLetter(QChar c) {
+    for (size_t i = 0; kStrokedLetters[i]; i += 2)
+        if (kStrokedLetters[i] == c.unicode()) return QChar(kStrokedLetters[i + 1]);
+    return QString(c).normalized(QString::NormalizationForm_D).at(0);
+}
+
 // Windows-1252 text of at most `capacity` characters, close to `text`.
 std::string AnsiApproximation(const QString& text, size_t capacity) {
     std::string out;
@@ -52,8 +63,7 @@ std::string AnsiApproximation(const QString& text, size_t capacity) {
             one = " ";
         } else if (!ToAnsi(QString(c), one)) {
             // A letter with marks Windows-1252 lacks becomes its plain letter, if that fits.
-            const QString plain = QString(c).normalized(QString::NormalizationForm_D).left(1);
-            if (c.isHighSurrogate() || !ToAnsi(plain, one)) one = "?";
+            if (c.isHighSurrogate() || !ToAnsi(QString(PlainLetter(c)), one)) one = "?";
         }
         out += one;
     }

@@ -28,7 +28,7 @@ bool NaturalLess(const QString& a, const QString& b);
 QStringList FolderPictures(const QString& dir);
 
 // A level name from a file name: without its extension, underscores as spaces, a
-// character Windows-1252 lacks as its plain letter ("ő" as "o") or '?', cut to the 50
+// character Windows-1252 lacks as its plain letter ("ő" as "o", "Ł" as "L") or '?', cut to the 50
 // characters a name holds.
 std::string LevelNameFromFile(const QString& fileName);
 

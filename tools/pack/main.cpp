@@ -19,7 +19,19 @@ const char kUsage[] =
     "                 [--difficulty NAME] [--description TEXT] [--song FILE] [--title TEXT]\n"
     "                 [--manifest FILE]\n"
     "       marlipan-pack info FILE.spx\n"
-    "       marlipan-pack extract FILE.spx DIR";
+    "       marlipan-pack extract FILE.spx DIR\n"
+    "       marlipan-pack --help | --version";
+
+const char kHelp[] =
+    "\n"
+    "build    makes a gamepack from a manifest, or from a folder of pictures (one level\n"
+    "         each, in name order); a folder build also writes the manifest it used\n"
+    "         (OUT.manifest, or --manifest FILE) to change and build again\n"
+    "info     shows a gamepack's header and where its pictures and songs lie\n"
+    "extract  writes a gamepack's pictures, songs and a manifest into DIR\n"
+    "\n"
+    "The manifest and the options: man marlipan-pack, and the pack maker's guide\n"
+    "/usr/share/doc/marlipan/gamepacks.md.\n";
 
 int Fail(const char* message) {
     std::fprintf(stderr, "marlipan-pack: %s\n", message);
@@ -81,7 +93,9 @@ int main(int argc, char** argv) {
             for (const QString& name : ExtractCommand(args[2], args[3]))
                 std::printf("%s\n", name.toUtf8().constData());
         } else if (command == "--help" || command == "-h") {
-            std::printf("%s\n", kUsage);
+            std::printf("%s\n%s", kUsage, kHelp);
+        } else if (command == "--version") {
+            std::printf("marlipan-pack %s\n", MARLIPAN_VERSION);
         } else {
             return Usage();
         }

@@ -60,6 +60,51 @@ bool IsPlainYm(const std::vector<uint8_t>& b) {
 
 std::string Quote(const QString& name) { return "'" + name.toStdString() + "'"; }
 
+bool StartsWith(const std::vector<uint8_t>& b, const char* tag, size_t at = 0) {
+    const size_t n = std::strlen(tag);
+    return b.size() >= at + n && std::memcmp(b.data() + at, tag, n) == 0;
+}
+
+// ABC music notation: a text file whose first line that is neither blank nor a comment
+// is a tune's "X:" field (or that says "%abc" in its first line).
+bool IsAbcText(const std::vector<uint8_t>& b) {
+    if (StartsWith(b, "%abc")) return true;
+    size_t i = StartsWith(b, "\xEF\xBB\xBF") ? 3 : 0;
+    while (i < b.size()) {
+        if (b[i] == '%' || b[i] == '\n' || b[i] == '\r' || b[i] == ' ' || b[i] == '\t') {
+            while (i < b.size() && b[i] != '\n') ++i;
+            ++i;
+            continue;
+        }
+        return i + 1 < b.size() && b[i] == 'X' && b[i + 1] == ':';
+    }
+    return false;
+}
+
+// What a file that is no YM song is instead, with what to do about it; empty when
+// it is none of the kinds people take for songs.
+std::string OtherKindOfSong(const std::vector<uint8_t>& b, const QString& name) {
+    if (StartsWith(b, "MThd")) {
+        const QFileInfo info(name);
+        const QString ym = info.path() == "." ? info.completeBaseName() + ".ym"
+                                              : info.path() + "/" + info.completeBaseName() + ".ym";
+        return "a MIDI file, not a YM song: import it first with \"marlipan-ym import " +
+               name.toStdString() + " " + ym.toStdString() + "\" and give the YM song";
+    }
+    const char* what = nullptr;
+    if (StartsWith(b, "RIFF") && StartsWith(b, "WAVE", 8)) what = "a WAV recording";
+    else if (StartsWith(b, "OggS")) what = "an Ogg file (Vorbis, Opus, Speex or FLAC audio)";
+    else if (StartsWith(b, "fLaC")) what = "a FLAC recording";
+    else if (StartsWith(b, "ID3") || (b.size() >= 2 && b[0] == 0xFF && (b[1] & 0xE0) == 0xE0))
+        what = "an MP3 recording";
+    else if (IsAbcText(b))
+        return "ABC music notation, not a YM song: abc2midi makes a MIDI file of it, and "
+               "\"marlipan-ym import\" a YM song of that";
+    if (!what) return "";
+    return std::string(what) + ", not a YM song: the game plays only songs for its sound chip "
+                               "(YM files; marlipan-ym imports MIDI files)";
+}
+
 // "Name": the header's bytes as UTF-8 text.
 std::string Text(const std::string& ansi) { return FromAnsi(ansi).toUtf8().toStdString(); }
 
@@ -68,6 +113,14 @@ std::string Text(const std::string& ansi) { return FromAnsi(ansi).toUtf8().toStd
 std::vector<uint8_t> PrepareSong(const std::vector<uint8_t>& bytes, const QString& name) {
     std::vector<uint8_t> packed;
     const bool plain = !LooksLikeLha(bytes) && IsPlainYm(bytes);
+    // What the file is comes first: another kind's bytes read as a packed size are noise.
+    if (!plain && !LooksLikeLha(bytes)) {
+        const std::string other = OtherKindOfSong(bytes, name);
+        if (!other.empty()) throw PackError("song " + Quote(name) + " is " + other);
+        throw PackError("song " + Quote(name) +
+                        " is neither a YM song (YM2!, YM3!, YM3b, YM5!, YM6!) nor an "
+                        "LH5-packed one");
+    }
     const uint64_t unpacked = plain ? bytes.size() : ClaimedUnpackedSize(bytes.data(), bytes.size());
     if (unpacked > kMaxSongBytes)
         throw PackError("song " + Quote(name) + " is " + std::to_string(unpacked) +
@@ -79,14 +132,10 @@ std::vector<uint8_t> PrepareSong(const std::vector<uint8_t>& bytes, const QStrin
         throw PackError("song " + Quote(name) + " is packed with method " +
                         std::string(reinterpret_cast<const char*>(bytes.data()) + 2, 5) +
                         "; the game unpacks -lh5- only (unpack it and give the plain YM song)");
-    } else if (plain) {
+    } else {
         std::string member;
         if (!ToAnsi(QFileInfo(name).fileName(), member) || member.size() > 200) member = "song.ym";
         packed = lh5::PackArchive(bytes, member);
-    } else {
-        throw PackError("song " + Quote(name) +
-                        " is neither a YM song (YM2!, YM3!, YM3b, YM5!, YM6!) nor an "
-                        "LH5-packed one");
     }
 
     // The game's own engine decides what it can play.
@@ -106,13 +155,9 @@ std::vector<uint8_t> PrepareSong(const std::vector<uint8_t>& bytes, const QStrin
     return packed;
 }
 
-namespace {
-
 bool IsJpeg(const std::vector<uint8_t>& bytes) {
     return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
 }
-
-}  // namespace
 
 void CheckPictureFile(const std::vector<uint8_t>& bytes, const QString& name, QImageReader& reader) {
     // A JPEG goes through the game's own decoder, which refuses what the game would: too

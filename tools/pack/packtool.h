@@ -14,6 +14,9 @@
 // must load in the game's own engine and be playable, or it is refused with the reason.
 std::vector<uint8_t> PrepareSong(const std::vector<uint8_t>& bytes, const QString& name);
 
+// A JPEG file, by its first bytes.
+bool IsJpeg(const std::vector<uint8_t>& bytes);
+
 // A JPEG is kept as it is once the game's decoder has read it; anything else Qt reads
 // is encoded to JPEG (quality 90), transparency laid over white.
 std::vector<uint8_t> PreparePictureFile(const std::vector<uint8_t>& bytes, const QString& name);

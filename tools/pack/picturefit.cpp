@@ -4,9 +4,11 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
+#include <QTransform>
 
 #include <algorithm>
 
+#include "gamepack/picture.h"
 #include "render/layout.h"
 #include "tools/pack/manifest.h"
 #include "tools/pack/packtool.h"
@@ -45,6 +47,27 @@ void Advise(QSize shown, const QString& name, std::vector<std::string>* notes) {
                          ") is stretched to the square board; crop it square to keep its shapes");
 }
 
+// A photo's JPEG decoded by libjpeg at a fraction of its size, so that one of up to
+// kMaxPhotoPixels needs little memory, and turned as its tag says (as Qt's reader does:
+// mirrored first, then turned clockwise). Hostile and damaged files are refused as the
+// game refuses them.
+QImage DecodeJpegPhoto(const std::vector<uint8_t>& bytes, const QString& name, QSize atLeast,
+                       QImageIOHandler::Transformations turn) {
+    QImage image;
+    try {
+        image = DecodePhoto(bytes.data(), bytes.size(), atLeast.width(), atLeast.height());
+    } catch (const PictureLimitError& e) {
+        throw PackError("picture " + Quote(name) + " is refused: " + e.what());
+    } catch (const PictureError& e) {
+        throw PackError("picture " + Quote(name) + " cannot be decoded: " + e.what() +
+                        " (save it as an RGB or greyscale JPEG, or as PNG)");
+    }
+    image = image.mirrored(turn & QImageIOHandler::TransformationMirror,
+                           turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90) image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
 }  // namespace
 
 std::vector<uint8_t> FitPictureFile(const std::vector<uint8_t>& bytes, const QString& name,
@@ -58,29 +81,35 @@ std::vector<uint8_t> FitPictureFile(const std::vector<uint8_t>& bytes, const QSt
     const QSize stored = reader.size();
     // What Qt cannot even measure is refused there, with the reason.
     if (!stored.isValid()) return PreparePictureFile(bytes, name);
-    // What the game refuses is refused before anything is scaled: photos up to its pixel
-    // limit are taken, a damaged or hostile JPEG is not stored as a grey guess.
-    CheckPictureFile(bytes, name, reader);
     const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
     const QSize shown = turned ? stored.transposed() : stored;
-    Advise(shown, name, notes);
-
     const int largest = LargestBoardSide();
     const QSize fit(std::min(shown.width(), largest), std::min(shown.height(), largest));
-    if (fit == shown && reader.transformation() == QImageIOHandler::TransformationNone)
-        return PreparePictureFile(bytes, name);
-
+    // What is refused is refused before anything is scaled and before any advice: a
+    // damaged or hostile picture is not stored as a grey guess. A picture kept as it is
+    // passes the game's own checks (PreparePictureFile); any other JPEG, the photo
+    // decoder's, which takes photos larger than the game would.
+    if (fit == shown && reader.transformation() == QImageIOHandler::TransformationNone) {
+        std::vector<uint8_t> kept = PreparePictureFile(bytes, name);
+        Advise(shown, name, notes);
+        return kept;
+    }
     // Each side on its own: the game stretches the picture to its square anyway, and a
     // stored picture of exactly the board's size is shown pixel for pixel when zoomed.
-    // The reader scales before it turns; a JPEG is then decoded at a fraction of its size,
-    // so a 100-megapixel photo needs no more memory than a small one.
-    reader.setScaledSize(turned ? fit.transposed() : fit);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        if (reader.error() == QImageReader::UnsupportedFormatError)
-            throw PackError("picture " + Quote(name) + " is not a picture this tool can read");
-        throw PackError("picture " + Quote(name) + " cannot be read: " + reader.errorString().toStdString());
+    QImage image;
+    if (IsJpeg(bytes)) {
+        image = DecodeJpegPhoto(bytes, name, turned ? fit.transposed() : fit, reader.transformation());
+    } else {
+        CheckPictureFile(bytes, name, reader);
+        reader.setScaledSize(turned ? fit.transposed() : fit);  // the reader scales before it turns
+        image = reader.read();
+        if (image.isNull()) {
+            if (reader.error() == QImageReader::UnsupportedFormatError)
+                throw PackError("picture " + Quote(name) + " is not a picture this tool can read");
+            throw PackError("picture " + Quote(name) + " cannot be read: " + reader.errorString().toStdString());
+        }
     }
+    Advise(shown, name, notes);
     if (image.size() != fit) image = image.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // Stored through the one encoding path (transparency over white, the same quality),
     // handed over losslessly.

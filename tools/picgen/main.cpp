@@ -25,9 +25,12 @@ bool save(const QImage& img, const QString& path) {
     return true;
 }
 
+const char kUsage[] =
+    "usage: marlipan-picgen OUTDIR [NAME...] | --icon FILE SIZE | --icon-svg FILE | --sheet FILE | --list\n"
+    "       marlipan-picgen --help | --version\n";
+
 int usage() {
-    std::fprintf(stderr,
-                 "usage: marlipan-picgen OUTDIR [NAME...] | --icon FILE SIZE | --icon-svg FILE | --sheet FILE | --list\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -40,6 +43,14 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) return usage();
 
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::printf("%s\nDraws the bundled level pictures (PNG) and the program icon.\n", kUsage);
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::printf("marlipan-picgen %s\n", MARLIPAN_VERSION);
+        return 0;
+    }
     if (args[0] == "--list") {
         for (const auto& pic : pics::all()) std::printf("%s\n", qPrintable(pic.name));
         return 0;

@@ -6,8 +6,18 @@
 #include "tools/sfxgen/sfx.h"
 
 int main(int argc, char** argv) {
+    const char usage[] = "usage: marlipan-sfxgen OUTDIR\n       marlipan-sfxgen --help | --version\n";
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--help" || first == "-h") {
+        std::printf("%s\nSynthesises the game's sound effects as appl.wav, good.wav and slide.wav.\n", usage);
+        return 0;
+    }
+    if (first == "--version") {
+        std::printf("marlipan-sfxgen %s\n", MARLIPAN_VERSION);
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: marlipan-sfxgen OUTDIR\n");
+        std::fputs(usage, stderr);
         return 2;
     }
     const std::string dir = argv[1];

@@ -2,12 +2,30 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "tools/songgen/score.h"
 
+namespace {
+
+const char kUsage[] = "usage: marlipan-songgen SCORE.txt OUT.ym\n"
+                      "       marlipan-songgen --help | --version\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (argc == 2 && (first == "--help" || first == "-h")) {
+        std::printf("%s\nComposes a song for the sound chip from a score (docs/gamepacks.md,\n"
+                    "\"Where a song comes from\") and writes it as a YM file.\n", kUsage);
+        return 0;
+    }
+    if (argc == 2 && first == "--version") {
+        std::printf("marlipan-songgen %s\n", MARLIPAN_VERSION);
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: marlipan-songgen SCORE.txt OUT.ym\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);
