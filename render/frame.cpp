@@ -17,7 +17,7 @@ void FrameRenderer::Resize(int width, int height) {
 
 void FrameRenderer::ClearBackBuffer() {
     BackBuffer.fill(Qt::black);
-    lastWasPlaying_ = false;
+    lastStill_ = false;
 }
 
 void FrameRenderer::NewVersion() {
@@ -89,20 +89,41 @@ void FrameRenderer::DrawStatus(QPainter& painter, const FrameModel& model) {
     painter.drawImage(0, 0, statusStrip_);
 }
 
-bool FrameRenderer::SamePlayingInputs(const FrameModel& m) {
-    PlayingInputs& last = lastInputs_;
-    bool same = lastWasPlaying_ && last.size == BackBuffer.size() && last.tiles == m.tiles &&
-                last.tileKeys.size() == size_t(m.tileCount) && SameBoard(last.board, *m.board) &&
-                SameStatus(last.status, m.status);
+bool FrameRenderer::Still(const FrameModel& m) {
+    switch (m.state) {
+    case ScreenState::Playing: return m.board && m.tiles;
+    case ScreenState::Loading:
+    case ScreenState::LevelComplete: return true;
+    case ScreenState::GameOver:
+    case ScreenState::Paused:
+    case ScreenState::TopTen: return false;  // they move on every frame
+    }
+    return true;  // no screen of its own: black
+}
+
+bool FrameRenderer::SameInputs(const FrameModel& m) const {
+    const StillInputs& last = lastInputs_;
+    bool same = last.state == m.state && last.size == BackBuffer.size() && last.tiles == m.tiles &&
+                last.tileKeys.size() == size_t(m.tileCount) && (m.board != nullptr) &&
+                SameBoard(last.board, *m.board) && SameStatus(last.status, m.status);
     for (int i = 0; same && i < m.tileCount; ++i) same = last.tileKeys[size_t(i)] == m.tiles[i].cacheKey();
-    if (same) return true;
+    return same;
+}
+
+void FrameRenderer::KeepInputs(const FrameModel& m) {
+    StillInputs& last = lastInputs_;
+    last.state = m.state;
     last.size = BackBuffer.size();
-    last.board = *m.board;
+    last.board = m.board ? *m.board : Board();
     last.tiles = m.tiles;
     last.tileKeys.resize(size_t(m.tileCount));
     for (int i = 0; i < m.tileCount; ++i) last.tileKeys[size_t(i)] = m.tiles[i].cacheKey();
     last.status = m.status;
-    return false;
+}
+
+bool FrameRenderer::Repeats(const FrameModel& model) const {
+    // Written to from outside since the last frame, the buffer holds something unknown.
+    return Still(model) && lastStill_ && BackBuffer.cacheKey() == versionKey_ && SameInputs(model);
 }
 
 void FrameRenderer::ClearUncovered(const FrameModel& model, const QImage* tiles, int statusTop) {
@@ -160,16 +181,15 @@ void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
         QPainter painter(&BackBuffer);
         DrawBoard(painter, *model.board, BoardTiles(model), model.tileCount);
     }
-    lastWasPlaying_ = false;
+    lastStill_ = false;
     NewVersion();
 }
 
 void FrameRenderer::DrawFrame(const FrameModel& model) {
+    // The pixels are there already: drawing them again would change nothing.
+    if (Repeats(model)) return;
     const int w = BackBuffer.width(), h = BackBuffer.height();
     const bool playing = model.state == ScreenState::Playing && model.board && model.tiles;
-    // Written to from outside since the last frame, the buffer holds something unknown.
-    const bool untouched = lastWasPlaying_ && BackBuffer.cacheKey() == versionKey_;
-    const bool same = playing && SamePlayingInputs(model) && untouched;
     if (!playing) ClearBackBuffer();
     // The particles write pixels directly, so no painter is open on the buffer meanwhile.
     auto particles = [&] {
@@ -228,7 +248,7 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
     default:
         break;  // no screen of its own: the frame stays black
     }
-    lastWasPlaying_ = playing;
-    if (same) versionKey_ = BackBuffer.cacheKey();
-    else NewVersion();
+    lastStill_ = Still(model);
+    if (lastStill_) KeepInputs(model);
+    NewVersion();
 }

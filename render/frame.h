@@ -42,9 +42,15 @@ public:
     void DrawFrame(const FrameModel& model);
     void DrawBoardOnly(const FrameModel& model);  // the redraw at the end of a slide
     // Names the BackBuffer's pixels: a number that stays the same only while they are
-    // known to be unchanged (a Playing frame composed again from inputs all as they
-    // were), and is new whenever they may have changed. Unique across renderers.
+    // known to be unchanged (a frame of a screen without animation composed again from
+    // inputs all as they were), and is new whenever they may have changed. Unique across
+    // renderers.
     uint64_t FrameVersion() const { return version_; }
+    // Drawing model now would give the very pixels the BackBuffer holds, and so would
+    // every later frame until the model changes: the screen has no animation of its own
+    // (Playing, Loading, LevelComplete), its inputs are all as they were for the last
+    // frame, and nothing has written into the buffer since.
+    bool Repeats(const FrameModel& model) const;
 
 private:
     // The board's tile pictures, each already shrunk onto the square one pixel smaller
@@ -60,17 +66,21 @@ private:
     QImage statusStrip_;
     StatusLine statusShown_;
 
-    // Everything a Playing frame is drawn from, to tell a frame that repeats the last.
-    struct PlayingInputs {
+    // Everything a frame of a screen without animation is drawn from, to tell a frame that
+    // repeats the last.
+    struct StillInputs {
+        ScreenState state = ScreenState::Loading;
         QSize size;
         Board board;
         const QImage* tiles = nullptr;
         std::vector<qint64> tileKeys;
         StatusLine status;
     };
-    bool SamePlayingInputs(const FrameModel& model);
-    PlayingInputs lastInputs_;
-    bool lastWasPlaying_ = false;  // and the BackBuffer holds that frame still
+    static bool Still(const FrameModel& model);
+    bool SameInputs(const FrameModel& model) const;
+    void KeepInputs(const FrameModel& model);
+    StillInputs lastInputs_;
+    bool lastStill_ = false;  // the last frame was drawn from lastInputs_ and the BackBuffer holds it still
     uint64_t version_ = 0;
     qint64 versionKey_ = 0;  // the BackBuffer's cacheKey when version_ was given
     void NewVersion();
