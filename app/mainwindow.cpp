@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -129,6 +130,10 @@ MainWindow::MainWindow(SettingsStore& store, platform::Audio* audio) : store_(st
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, &MainWindow::FrameWaitTimer);
+    // Every handler of every event runs before the thread waits again, in this event loop
+    // or a nested one (a menu, a dialog): the one place that sees any change they made.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &MainWindow::WakeIfChanged);
 
     flow.State = ScreenState::Loading;
     flow.board.ClearSlide();
@@ -247,15 +252,20 @@ void MainWindow::SetSizes(const WindowSizes& s) {
 
 void MainWindow::SetFrameLoopActive(bool active) {
     FrameLoopActive = active;
-    if (!active) frameTimer_.stop();
+    asleep_ = false;
+    if (!active) {
+        frameTimer_.stop();
+        return;
+    }
+    restarted_ = true;
     // The interrupted wait carries on: its end may long have passed.
-    else if (!frameTimer_.isActive()) frameTimer_.start(0);
+    if (!frameTimer_.isActive()) frameTimer_.start(0);
 }
 
 bool MainWindow::FramesHeld() const { return !FrameLoopActive || ModalOrPopupOpen(); }
 
 void MainWindow::FrameWaitTimer() {
-    if (!FrameLoopActive) return;
+    if (!FrameLoopActive || asleep_) return;
     if (waiting_) {
         const uint32_t elapsed = FrameClock() - waitStart_;  // unsigned: the wrap does no harm
         if (elapsed <= FrameWaitMs) {
@@ -278,18 +288,49 @@ void MainWindow::RunFrameLoop() {
     // the Loading screen and take the next command.
     struct NextFrame {
         MainWindow* form;
+        bool sleep = false;  // set once the frame has run to its end
         ~NextFrame() {
             if (!form->FrameLoopActive) return;
             form->waiting_ = true;
             form->waitStart_ = form->FrameClock();
-            form->frameTimer_.start(int(FrameWaitMs + 1));
+            form->asleep_ = sleep;
+            if (sleep) form->frameTimer_.stop();
+            else form->frameTimer_.start(int(FrameWaitMs + 1));
         }
     } next{this};
+    const bool slid = flow.board.Sliding;
     DrawFrame();
     // The board drawn once more at the end of a slide is replaced by the next frame's; it
     // never reaches the screen.
     if (flow.AdvanceSlide()) renderer.DrawBoardOnly(Model());
     PollInput();
+
+    const uint32_t now = FrameClock();
+    if (restarted_ || slid || flow.board.Sliding || KeysHeld() || flow.State != shownState_ ||
+        levelLoads_ != shownLevelLoads_)
+        lastMovement_ = now;
+    restarted_ = false;
+    shownState_ = flow.State;
+    shownLevelLoads_ = levelLoads_;
+    next.sleep = now - lastMovement_ > KeepPaceMs && Quiet();
+}
+
+bool MainWindow::KeysHeld() const {
+    for (int vk : {VK::Space, VK::Left, VK::Right, VK::Up, VK::Down, VK::Escape, VK::Shift, VK::Alt, VK::Home})
+        if (KeyState::IsDown(vk)) return true;
+    return false;
+}
+
+bool MainWindow::Quiet() {
+    // An uncovered part shows black until a frame is drawn over it.
+    return !KeysHeld() && !flow.board.Sliding && !paintBox->HasUncovered() && renderer.Repeats(Model());
+}
+
+void MainWindow::WakeIfChanged() {
+    if (!asleep_ || !FrameLoopActive || Quiet()) return;
+    asleep_ = false;
+    // At once if the last frame's wait is over, else when it is.
+    frameTimer_.start(0);
 }
 
 FrameModel MainWindow::Model() {
@@ -356,6 +397,7 @@ LevelParts MainWindow::Parts() {
 
 bool MainWindow::LoadGamepack(const std::string& fileName, int level) {
     BusyCursor busy;
+    ++levelLoads_;
     const LevelLoad result = LoadGamepackLevel(Parts(), fileName, level, boardPanel->width(), boardPanel->height());
     if (result == LevelLoad::NothingOpened) {
         FailToStart();
