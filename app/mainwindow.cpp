@@ -323,7 +323,8 @@ bool MainWindow::KeysHeld() const {
 
 bool MainWindow::Quiet() {
     // An uncovered part shows black until a frame is drawn over it.
-    return !KeysHeld() && !flow.board.Sliding && !paintBox->HasUncovered() && renderer.Repeats(Model());
+    return !FrameRenderer::Animated(flow.State) && !KeysHeld() && !flow.board.Sliding &&
+           !paintBox->HasUncovered() && renderer.Repeats(Model());
 }
 
 void MainWindow::WakeIfChanged() {
@@ -365,7 +366,14 @@ FrameModel MainWindow::Model() {
         scroller.LevelIndex = flow.LevelIndex;
         scroller.LevelCount = Header.LevelCount;
         scroller.Version = VersionText;
-        m.scroller = ScrollerText(scroller);
+        // Joined again only when a piece of it changes, not every frame.
+        if (scroller.Description != scroller_.Description || scroller.LevelName != scroller_.LevelName ||
+            scroller.LevelIndex != scroller_.LevelIndex || scroller.LevelCount != scroller_.LevelCount ||
+            scroller.Version != scroller_.Version || scrollerText_.isNull()) {
+            scroller_ = scroller;
+            scrollerText_ = ScrollerText(scroller);
+        }
+        m.scroller = scrollerText_;
     }
     return m;
 }

@@ -172,6 +172,8 @@ private:
     WindowSizes CurrentSizes() const;
     // What this frame shows; on LevelComplete it first completes the picture in TileGrid.
     FrameModel Model();
+    ScrollerInfo scroller_;  // what scrollerText_ was joined from
+    QString scrollerText_;
 
     QWidget* client_ = nullptr;
     QTimer frameTimer_;

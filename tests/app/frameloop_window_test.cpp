@@ -300,7 +300,9 @@ TEST_F(FrameLoop, EveryChangeOfWhatTheNextFrameShowsWakesTheLoop) {
     };
     for (const auto& change : changes) {
         SCOPED_TRACE(change.what);
-        if (form.flow.State != ScreenState::TopTen) ASSERT_TRUE(RunUntilAsleep());  // sparks: never still
+        if (form.flow.State != ScreenState::TopTen) {
+            ASSERT_TRUE(RunUntilAsleep());  // sparks: never still
+        }
         const uint64_t frames = form.FramesDrawn;
         change.act();
         now += 5000;
