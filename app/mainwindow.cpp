@@ -316,6 +316,7 @@ void MainWindow::RunFrameLoop() {
 }
 
 bool MainWindow::KeysHeld() const {
+    // The keys PollInput reads.
     for (int vk : {VK::Space, VK::Left, VK::Right, VK::Up, VK::Down, VK::Escape, VK::Shift, VK::Alt, VK::Home})
         if (KeyState::IsDown(vk)) return true;
     return false;

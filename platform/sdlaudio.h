@@ -6,7 +6,8 @@
 // - SDL's audio thread runs the output callback. It copies from the music buffers that
 //   are queued and from the effect playing, allocates nothing, and shares with the other
 //   threads only one mutex that they hold for a few instructions at a time, plus one
-//   atomic for the effect requests.
+//   atomic for the effect requests. Once neither music nor an effect is left to play it
+//   pauses the device; an effect request or a music buffer written resumes it.
 // - The wave-out device's own thread reports finished music buffers (one at a time, in
 //   order) to the engine's done-callback, which refills and requeues them there: never on
 //   the user-interface thread and never inside SDL's callback.
