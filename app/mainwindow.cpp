@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -161,6 +162,10 @@ MainWindow::MainWindow(SettingsStore& store, platform::Audio* audio) : store_(st
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, &MainWindow::FrameWaitTimer);
+    // Every handler of every event runs before the thread waits again, in this event loop
+    // or a nested one (a menu, a dialog): the one place that sees any change they made.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &MainWindow::WakeIfChanged);
 
     flow.State = ScreenState::Loading;
     flow.board.ClearSlide();
@@ -297,15 +302,20 @@ void MainWindow::SetSizes(const WindowSizes& s) {
 
 void MainWindow::SetFrameLoopActive(bool active) {
     FrameLoopActive = active;
-    if (!active) frameTimer_.stop();
+    asleep_ = false;
+    if (!active) {
+        frameTimer_.stop();
+        return;
+    }
+    restarted_ = true;
     // The interrupted wait carries on: its end may long have passed.
-    else if (!frameTimer_.isActive()) frameTimer_.start(0);
+    if (!frameTimer_.isActive()) frameTimer_.start(0);
 }
 
 bool MainWindow::FramesHeld() const { return !FrameLoopActive || ModalOrPopupOpen(); }
 
 void MainWindow::FrameWaitTimer() {
-    if (!FrameLoopActive) return;
+    if (!FrameLoopActive || asleep_) return;
     if (waiting_) {
         const uint32_t elapsed = FrameClock() - waitStart_;  // unsigned: the wrap does no harm
         if (elapsed <= FrameWaitMs) {
@@ -328,18 +338,51 @@ void MainWindow::RunFrameLoop() {
     // the Loading screen and take the next command.
     struct NextFrame {
         MainWindow* form;
+        bool sleep = false;  // set once the frame has run to its end
         ~NextFrame() {
             if (!form->FrameLoopActive) return;
             form->waiting_ = true;
             form->waitStart_ = form->FrameClock();
-            form->frameTimer_.start(int(FrameWaitMs + 1));
+            form->asleep_ = sleep;
+            if (sleep) form->frameTimer_.stop();
+            else form->frameTimer_.start(int(FrameWaitMs + 1));
         }
     } next{this};
+    const bool slid = flow.board.Sliding;
     DrawFrame();
     // The board drawn once more at the end of a slide is replaced by the next frame's; it
     // never reaches the screen.
     if (flow.AdvanceSlide()) renderer.DrawBoardOnly(Model());
     PollInput();
+
+    const uint32_t now = FrameClock();
+    if (restarted_ || slid || flow.board.Sliding || KeysHeld() || flow.State != shownState_ ||
+        levelLoads_ != shownLevelLoads_)
+        lastMovement_ = now;
+    restarted_ = false;
+    shownState_ = flow.State;
+    shownLevelLoads_ = levelLoads_;
+    next.sleep = now - lastMovement_ > KeepPaceMs && Quiet();
+}
+
+bool MainWindow::KeysHeld() const {
+    // The keys PollInput reads.
+    for (int vk : {VK::Space, VK::Left, VK::Right, VK::Up, VK::Down, VK::Escape, VK::Shift, VK::Alt, VK::Home})
+        if (KeyState::IsDown(vk)) return true;
+    return false;
+}
+
+bool MainWindow::Quiet() {
+    // An uncovered part shows black until a frame is drawn over it.
+    return !FrameRenderer::Animated(flow.State) && !KeysHeld() && !flow.board.Sliding &&
+           !paintBox->HasUncovered() && renderer.Repeats(Model());
+}
+
+void MainWindow::WakeIfChanged() {
+    if (!asleep_ || !FrameLoopActive || Quiet()) return;
+    asleep_ = false;
+    // At once if the last frame's wait is over, else when it is.
+    frameTimer_.start(0);
 }
 
 FrameModel MainWindow::Model() {
@@ -374,7 +417,14 @@ FrameModel MainWindow::Model() {
         scroller.LevelIndex = flow.LevelIndex;
         scroller.LevelCount = Header.LevelCount;
         scroller.Version = VersionText;
-        m.scroller = ScrollerText(scroller);
+        // Joined again only when a piece of it changes, not every frame.
+        if (scroller.Description != scroller_.Description || scroller.LevelName != scroller_.LevelName ||
+            scroller.LevelIndex != scroller_.LevelIndex || scroller.LevelCount != scroller_.LevelCount ||
+            scroller.Version != scroller_.Version || scrollerText_.isNull()) {
+            scroller_ = scroller;
+            scrollerText_ = ScrollerText(scroller);
+        }
+        m.scroller = scrollerText_;
     }
     return m;
 }
@@ -407,6 +457,7 @@ LevelParts MainWindow::Parts() {
 bool MainWindow::LoadGamepack(const std::string& fileName, int level) {
     BusyCursor busy;
     const std::string unfound = Settings.UnfoundGamepack;
+    ++levelLoads_;
     const LevelLoad result = LoadGamepackLevel(Parts(), fileName, level, boardPanel->width(), boardPanel->height());
     if (result == LevelLoad::NothingOpened) {
         FailToStart();

@@ -42,6 +42,7 @@ public:
     void ShowFrame(const QImage& frame, uint64_t version = 0);
     // Parts uncovered while no frames are drawn show black until the next frame.
     void Uncover(const QRegion& region);
+    bool HasUncovered() const { return !black_.isEmpty(); }
     const QImage& Shown() const { return shown_; }
 
 signals:
@@ -101,6 +102,16 @@ public:
     bool FrameScheduled() const { return frameTimer_.isActive(); }
     int FrameWaitLeft() const { return frameTimer_.isActive() ? frameTimer_.interval() : -1; }
     void FrameWaitTimer();  // the wait's timer: the next frame, if the wait is over
+    // A still screen puts the loop to sleep: once the next frame could only repeat the one
+    // shown (no slide, no key held, a screen without animation) and nothing has moved for
+    // KeepPaceMs (no slide, key, change of screen or level), no frame is drawn until
+    // something changes what the next one would show. The loop then goes on at once, at
+    // its pace. Until then it keeps its pace, as the next move is likely to come soon.
+    static constexpr uint32_t KeepPaceMs = 1000;
+    bool Asleep() const { return asleep_; }
+    // Run whenever the event loop is about to wait: wakes a sleeping loop if anything that
+    // an event handler did changes what the next frame would show or what its poll would do.
+    void WakeIfChanged();
     bool FramesHeld() const;
     std::function<uint32_t()> FrameClock;  // milliseconds, wrapping; tests set their own
     uint64_t FramesDrawn = 0;
@@ -167,11 +178,22 @@ private:
     WindowSizes CurrentSizes() const;
     // What this frame shows; on LevelComplete it first completes the picture in TileGrid.
     FrameModel Model();
+    ScrollerInfo scroller_;  // what scrollerText_ was joined from
+    QString scrollerText_;
 
     QWidget* client_ = nullptr;
     QTimer frameTimer_;
     bool waiting_ = false;     // a frame ended at waitStart_ and its wait is not over
     uint32_t waitStart_ = 0;
+    bool asleep_ = false;      // no frame is due until something changes
+    bool KeysHeld() const;     // a key that the poll reads is down
+    // Nothing could make the next frame differ from the one shown, nor its poll act.
+    bool Quiet();
+    // Movement, input or a change of screen or level keeps the loop at its pace for a while.
+    bool restarted_ = true;    // the loop has (re)started: its first frame counts as movement
+    uint32_t lastMovement_ = 0;
+    ScreenState shownState_ = ScreenState::Loading;
+    uint64_t levelLoads_ = 0, shownLevelLoads_ = 0;
     void StoreRecords();
 
     SettingsStore& store_;

@@ -71,7 +71,7 @@ waveout::Result SdlWaveOut::PrepareHeader(waveout::Header* h) {
 
 waveout::Result SdlWaveOut::Write(waveout::Header* h) {
     if (!h) return kInvalidParam;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
     if (!open_ || closing_) return waveout::kInvalidHandle;
     if (!(h->Flags & kPrepared)) return waveout::kUnprepared;
     if (h->Flags & kInQueue) return waveout::kStillPlaying;
@@ -87,6 +87,10 @@ waveout::Result SdlWaveOut::Write(waveout::Header* h) {
     queue_[(queueHead_ + queueCount_) % kSlots] = h;
     ++queueCount_;
     ++stats_.writes;
+    lock.unlock();
+    // Not under the lock: the output callback runs under SDL's device lock and takes this
+    // one inside it.
+    mixer_.Resume();
     return waveout::kOk;
 }
 
@@ -214,11 +218,11 @@ void SdlWaveOut::Run() {
     tReportingFor = nullptr;
 }
 
-void SdlWaveOut::Mix(int32_t* acc, uint32_t values) {
+bool SdlWaveOut::Mix(int32_t* acc, uint32_t values) {
     bool finished = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!open_) return;
+        if (!open_) return false;
         // A buffer that finishes in this period cannot have been refilled yet: only the
         // reports already waiting when it began can make the music run dry late.
         const int waiting = pendingPlayed_;
@@ -246,6 +250,7 @@ void SdlWaveOut::Mix(int32_t* acc, uint32_t values) {
     }
     // No allocation, no system call unless a buffer finished (about three times a second).
     if (finished) wake_.notify_all();
+    return true;
 }
 
 // ---------------------------------------------------------------- SdlAudio
@@ -267,10 +272,11 @@ SdlAudio::SdlAudio(bool openDevice) : manual_(!openDevice), waveOut_(*this) {
 }
 
 SdlAudio::~SdlAudio() {
+    // The music's reporting thread goes first: a refill there resumes the device.
+    waveOut_.Shutdown();
     // No callback runs after this, so the buffers and effects can go.
     if (device_) SDL_CloseAudioDevice(device_);
     device_ = 0;
-    waveOut_.Shutdown();
     if (sdlInit_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
@@ -292,16 +298,33 @@ bool SdlAudio::OpenDevice() {
         deviceError_ = SdlError("SDL could not open the audio device");
         return false;
     }
-    // Sized before the first callback can run: the device starts paused.
+    // Sized before the first callback can run: the device starts paused, and stays so
+    // until there is something to play.
     acc_.assign(std::max<size_t>(have.size / 2, size_t(have.samples) * 2), 0);
     device_ = id;
     deviceError_.clear();
-    SDL_PauseAudioDevice(device_, 0);
     return true;
 }
 
+void SdlAudio::Resume() {
+    // SDL takes its device lock, which the callback holds while it runs: a callback that
+    // is about to pause the device for want of anything to play has done so before this
+    // returns, and the next one finds what was handed over before this call.
+    if (device_) SDL_PauseAudioDevice(device_, 0);
+}
+
+bool SdlAudio::Paused() const {
+    return device_ == 0 || SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_PLAYING;
+}
+
 void SDLCALL SdlAudio::OutputCallback(void* self, Uint8* stream, int len) {
-    static_cast<SdlAudio*>(self)->MixOutput(reinterpret_cast<int16_t*>(stream), uint32_t(len) / 2);
+    auto* audio = static_cast<SdlAudio*>(self);
+    audio->callbacks_.fetch_add(1, std::memory_order_relaxed);
+    audio->MixOutput(reinterpret_cast<int16_t*>(stream), uint32_t(len) / 2);
+    // Nothing left to play: no more callbacks until Resume. SDL holds its device lock
+    // around this call and its locks are reentrant, so the pause cannot miss a Resume
+    // that comes meanwhile: that one waits for the lock and then resumes.
+    if (audio->quiet_) SDL_PauseAudioDevice(audio->device_, 1);
 }
 
 void SdlAudio::MixOutput(int16_t* out, uint32_t values) {
@@ -313,8 +336,9 @@ void SdlAudio::MixOutput(int16_t* out, uint32_t values) {
         }
         int32_t* acc = acc_.data();
         std::fill(acc, acc + n, 0);
-        waveOut_.Mix(acc, n);
+        const bool music = waveOut_.Mix(acc, n);
         MixEffect(acc, n);
+        quiet_ = !music && effectPlaying_ < 0;
         for (uint32_t i = 0; i < n; ++i) out[i] = int16_t(std::clamp<int32_t>(acc[i], -32768, 32767));
         out += n;
         values -= n;
@@ -378,6 +402,7 @@ void SdlAudio::PlayEffect(int id) {
     if (id < 0 || id >= effectCount_ || !HasDevice()) return;
     effectSerial_ = (effectSerial_ + 1) & 0xFFFFFF;
     effectRequest_.store(effectSerial_ << 8 | uint32_t(id + 1), std::memory_order_release);
+    Resume();
 }
 
 const std::vector<int16_t>* SdlAudio::EffectSamples(int id) const {

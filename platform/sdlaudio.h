@@ -6,7 +6,8 @@
 // - SDL's audio thread runs the output callback. It copies from the music buffers that
 //   are queued and from the effect playing, allocates nothing, and shares with the other
 //   threads only one mutex that they hold for a few instructions at a time, plus one
-//   atomic for the effect requests.
+//   atomic for the effect requests. Once neither music nor an effect is left to play it
+//   pauses the device; an effect request or a music buffer written resumes it.
 // - The wave-out device's own thread reports finished music buffers (one at a time, in
 //   order) to the engine's done-callback, which refills and requeues them there: never on
 //   the user-interface thread and never inside SDL's callback.
@@ -85,8 +86,9 @@ private:
         bool played;   // played to its end, rather than handed back by Reset
     };
 
-    // SDL's audio thread: adds the next values of the queued buffers to acc.
-    void Mix(int32_t* acc, uint32_t values);
+    // SDL's audio thread: adds the next values of the queued buffers to acc; false once
+    // the device is closed (no music is due).
+    bool Mix(int32_t* acc, uint32_t values);
     // The reporting thread.
     void Run();
     void PushDoneLocked(waveout::Header* header, bool played);
@@ -132,6 +134,11 @@ public:
 
     // The device is open (or driven by hand); else DeviceError says why not.
     bool HasDevice() const { return device_ != 0 || manual_; }
+    // While nothing plays (no music device open, no effect) the output device is paused:
+    // SDL then plays silence without calling back into the mixer. An effect or music
+    // resumes it at once.
+    bool Paused() const;
+    uint64_t OutputCallbacks() const { return callbacks_.load(std::memory_order_relaxed); }
     const std::string& DeviceError() const { return deviceError_; }
     // The output of SDL's callback for values 16-bit values (stereo pairs); only for an
     // object made without a device.
@@ -142,8 +149,11 @@ public:
 private:
     friend class SdlWaveOut;
     static void SDLCALL OutputCallback(void* self, Uint8* stream, int len);
-    // Opens the device unless it is open; a failure is kept in deviceError_.
+    // Opens the device unless it is open; a failure is kept in deviceError_. It starts
+    // paused.
     bool OpenDevice();
+    // Lets the device call back again, once what is to play has been handed over.
+    void Resume();
     void MixEffect(int32_t* acc, uint32_t values);
 
     bool sdlInit_ = false;
@@ -162,6 +172,8 @@ private:
     uint32_t effectSeen_ = 0;
     int effectPlaying_ = -1;
     size_t effectPos_ = 0;
+    bool quiet_ = false;   // the last output had neither music nor an effect to play
+    std::atomic<uint64_t> callbacks_{0};
 
     SdlWaveOut waveOut_;
 };

@@ -17,7 +17,7 @@ void FrameRenderer::Resize(int width, int height) {
 
 void FrameRenderer::ClearBackBuffer() {
     BackBuffer.fill(Qt::black);
-    lastWasPlaying_ = false;
+    lastStill_ = false;
 }
 
 void FrameRenderer::NewVersion() {
@@ -89,20 +89,113 @@ void FrameRenderer::DrawStatus(QPainter& painter, const FrameModel& model) {
     painter.drawImage(0, 0, statusStrip_);
 }
 
-bool FrameRenderer::SamePlayingInputs(const FrameModel& m) {
-    PlayingInputs& last = lastInputs_;
-    bool same = lastWasPlaying_ && last.size == BackBuffer.size() && last.tiles == m.tiles &&
-                last.tileKeys.size() == size_t(m.tileCount) && SameBoard(last.board, *m.board) &&
-                SameStatus(last.status, m.status);
+bool FrameRenderer::Animated(ScreenState state) {
+    return state == ScreenState::GameOver || state == ScreenState::Paused || state == ScreenState::TopTen;
+}
+
+bool FrameRenderer::Still(const FrameModel& m) {
+    if (Animated(m.state)) return false;
+    // A Playing frame without its board is only its status line; not worth keeping.
+    return m.state != ScreenState::Playing || (m.board && m.tiles);
+}
+
+bool FrameRenderer::SameInputs(const FrameModel& m) const {
+    const StillInputs& last = lastInputs_;
+    bool same = last.state == m.state && last.size == BackBuffer.size() && last.tiles == m.tiles &&
+                last.tileKeys.size() == size_t(m.tileCount) && (m.board != nullptr) &&
+                SameBoard(last.board, *m.board) && SameStatus(last.status, m.status);
     for (int i = 0; same && i < m.tileCount; ++i) same = last.tileKeys[size_t(i)] == m.tiles[i].cacheKey();
-    if (same) return true;
+    return same;
+}
+
+void FrameRenderer::KeepInputs(const FrameModel& m) {
+    StillInputs& last = lastInputs_;
+    last.state = m.state;
     last.size = BackBuffer.size();
-    last.board = *m.board;
+    last.board = m.board ? *m.board : Board();
     last.tiles = m.tiles;
     last.tileKeys.resize(size_t(m.tileCount));
     for (int i = 0; i < m.tileCount; ++i) last.tileKeys[size_t(i)] = m.tiles[i].cacheKey();
     last.status = m.status;
-    return false;
+}
+
+namespace {
+bool SameEntries(const std::array<HiScoreEntry, HiScoreTable::kEntryCount>& a, const HiScoreTable& table) {
+    for (int i = 0; i < HiScoreTable::kEntryCount; ++i) {
+        // Every field bound, as for the status line.
+        const auto& [moves, timeLeft, colour, gamepack] = a[size_t(i)];
+        const HiScoreEntry& b = table.Entry(i);
+        if (moves != b.Moves || timeLeft != b.TimeLeft || colour != b.Colour || gamepack != b.Gamepack) return false;
+    }
+    return true;
+}
+}  // namespace
+
+FrameRenderer::KeptTexts& FrameRenderer::TextsOf(const FrameModel& m) {
+    KeptTexts& k = kept_;
+    const bool table = m.state == ScreenState::TopTen;
+    if (k.state == m.state && k.size == BackBuffer.size() && !k.still.isNull() &&
+        (!table || SameEntries(k.entries, *m.hiScores)))
+        return k;
+    const int w = BackBuffer.width(), h = BackBuffer.height();
+    k.state = m.state;
+    k.size = BackBuffer.size();
+    if (table) k.entries = m.hiScores->Entries();
+    k.texts = QImage(k.size, QImage::Format_ARGB32_Premultiplied);
+    k.texts.fill(Qt::transparent);
+    {
+        // Unsmoothed text in opaque colours: every pixel of it is opaque, so the texts land
+        // on the frame exactly as if drawn there.
+        QPainter painter(&k.texts);
+        if (table) DrawTopTen(painter, *m.hiScores, w, h);
+        else DrawGameOver(painter, w, h);
+    }
+    k.still = QImage(k.size, BackBuffer.format());
+    k.still.fill(Qt::black);
+    QPainter(&k.still).drawImage(0, 0, k.texts);
+    k.frame = 0;
+    return k;
+}
+
+void FrameRenderer::DrawOverKeptTexts(const FrameModel& model) {
+    KeptTexts& k = TextsOf(model);
+    // The last frame came from these texts and nothing has written into it since: only
+    // its sparks differ from the still screen.
+    if (k.frame == version_ && BackBuffer.cacheKey() == versionKey_ && BackBuffer.format() == QImage::Format_RGB32) {
+        const int w = BackBuffer.width(), h = BackBuffer.height();
+        for (const QPoint& dot : k.dots) {
+            if (dot.y() < 0 || dot.y() >= h) continue;
+            QRgb* line = reinterpret_cast<QRgb*>(BackBuffer.scanLine(dot.y()));
+            const QRgb* still = reinterpret_cast<const QRgb*>(k.still.constScanLine(dot.y()));
+            for (int x = std::max(dot.x(), 0); x < std::min(dot.x() + 2, w); ++x) line[x] = still[x];
+        }
+    } else {
+        std::memcpy(BackBuffer.bits(), k.still.constBits(), size_t(k.still.sizeInBytes()));
+    }
+    k.dots.clear();
+    if (model.particles) model.particles->UpdateParticles(BackBuffer, &k.texts, &k.dots);
+}
+
+bool FrameRenderer::Repeats(const FrameModel& model) const {
+    // Written to from outside since the last frame, the buffer holds something unknown.
+    return Still(model) && lastStill_ && BackBuffer.cacheKey() == versionKey_ && SameInputs(model);
+}
+
+void FrameRenderer::BlackenOutside(const QRect& keep) {
+    const int w = BackBuffer.width(), h = BackBuffer.height();
+    const QRect k = keep & BackBuffer.rect();
+    blackRow_.resize(size_t(w), QColor(Qt::black).rgb());
+    uchar* const bits = BackBuffer.bits();
+    const qsizetype stride = BackBuffer.bytesPerLine();
+    for (int y = 0; y < h; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        if (k.isEmpty() || y < k.top() || y > k.bottom()) {
+            std::memcpy(row, blackRow_.data(), size_t(w) * sizeof(QRgb));
+            continue;
+        }
+        std::memcpy(row, blackRow_.data(), size_t(k.left()) * sizeof(QRgb));
+        std::memcpy(row + k.right() + 1, blackRow_.data(), size_t(w - 1 - k.right()) * sizeof(QRgb));
+    }
 }
 
 void FrameRenderer::ClearUncovered(const FrameModel& model, const QImage* tiles, int statusTop) {
@@ -160,17 +253,21 @@ void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
         QPainter painter(&BackBuffer);
         DrawBoard(painter, *model.board, BoardTiles(model), model.tileCount);
     }
-    lastWasPlaying_ = false;
+    lastStill_ = false;
     NewVersion();
 }
 
 void FrameRenderer::DrawFrame(const FrameModel& model) {
+    // The pixels are there already: drawing them again would change nothing.
+    if (Repeats(model)) return;
     const int w = BackBuffer.width(), h = BackBuffer.height();
     const bool playing = model.state == ScreenState::Playing && model.board && model.tiles;
-    // Written to from outside since the last frame, the buffer holds something unknown.
-    const bool untouched = lastWasPlaying_ && BackBuffer.cacheKey() == versionKey_;
-    const bool same = playing && SamePlayingInputs(model) && untouched;
-    if (!playing) ClearBackBuffer();
+    // The screens with kept texts start from their still picture instead of black; the
+    // Paused screen blackens what its opaque picture leaves uncovered once that is drawn.
+    const bool keptTexts = model.state == ScreenState::GameOver || (model.state == ScreenState::TopTen && model.hiScores);
+    const bool overPreview = model.state == ScreenState::Paused && model.pause && model.preview &&
+                             !model.preview->hasAlphaChannel() && BackBuffer.format() == QImage::Format_RGB32;
+    if (!playing && !keptTexts && !overPreview) ClearBackBuffer();
     // The particles write pixels directly, so no painter is open on the buffer meanwhile.
     auto particles = [&] {
         if (model.particles) model.particles->UpdateParticles(BackBuffer);
@@ -189,12 +286,9 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
         DrawStatus(painter, model);
         break;
     }
-    case ScreenState::GameOver: {
-        particles();
-        QPainter painter(&BackBuffer);
-        DrawGameOver(painter, w, h);
+    case ScreenState::GameOver:
+        DrawOverKeptTexts(model);
         break;
-    }
     case ScreenState::Loading: {
         QPainter painter(&BackBuffer);
         DrawLoading(painter, w, h);
@@ -207,8 +301,12 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
     }
     case ScreenState::Paused: {
         if (model.pause && model.preview) {
-            QPainter painter(&BackBuffer);
-            DrawPreview(painter, *model.preview, *model.pause, w, h);
+            {
+                QPainter painter(&BackBuffer);
+                DrawPreview(painter, *model.preview, *model.pause, w, h);
+            }
+            if (overPreview)
+                BlackenOutside(QRect(QPoint(model.pause->PreviewX, model.pause->PreviewY), model.preview->size()));
         }
         particles();
         if (model.pause) {
@@ -217,18 +315,15 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
         }
         break;
     }
-    case ScreenState::TopTen: {
-        particles();
-        if (model.hiScores) {
-            QPainter painter(&BackBuffer);
-            DrawTopTen(painter, *model.hiScores, w, h);
-        }
+    case ScreenState::TopTen:
+        if (keptTexts) DrawOverKeptTexts(model);
+        else particles();
         break;
-    }
     default:
         break;  // no screen of its own: the frame stays black
     }
-    lastWasPlaying_ = playing;
-    if (same) versionKey_ = BackBuffer.cacheKey();
-    else NewVersion();
+    lastStill_ = Still(model);
+    if (lastStill_) KeepInputs(model);
+    NewVersion();
+    if (keptTexts) kept_.frame = version_;
 }

@@ -6,9 +6,9 @@
 
 #include "game/board.h"
 #include "game/flow.h"
+#include "game/hiscoretable.h"
 #include "render/boardview.h"
 
-class HiScoreTable;
 class ParticleSystem;
 struct PauseAnimation;
 
@@ -42,9 +42,17 @@ public:
     void DrawFrame(const FrameModel& model);
     void DrawBoardOnly(const FrameModel& model);  // the redraw at the end of a slide
     // Names the BackBuffer's pixels: a number that stays the same only while they are
-    // known to be unchanged (a Playing frame composed again from inputs all as they
-    // were), and is new whenever they may have changed. Unique across renderers.
+    // known to be unchanged (a frame of a screen without animation composed again from
+    // inputs all as they were), and is new whenever they may have changed. Unique across
+    // renderers.
     uint64_t FrameVersion() const { return version_; }
+    // Drawing model now would give the very pixels the BackBuffer holds, and so would
+    // every later frame until the model changes: the screen has no animation of its own
+    // (Playing, Loading, LevelComplete), its inputs are all as they were for the last
+    // frame, and nothing has written into the buffer since.
+    bool Repeats(const FrameModel& model) const;
+    // A screen whose frames move on by themselves, whatever the model (sparks, a scroller).
+    static bool Animated(ScreenState state);
 
 private:
     // The board's tile pictures, each already shrunk onto the square one pixel smaller
@@ -60,20 +68,45 @@ private:
     QImage statusStrip_;
     StatusLine statusShown_;
 
-    // Everything a Playing frame is drawn from, to tell a frame that repeats the last.
-    struct PlayingInputs {
+    // Everything a frame of a screen without animation is drawn from, to tell a frame that
+    // repeats the last.
+    struct StillInputs {
+        ScreenState state = ScreenState::Loading;
         QSize size;
         Board board;
         const QImage* tiles = nullptr;
         std::vector<qint64> tileKeys;
         StatusLine status;
     };
-    bool SamePlayingInputs(const FrameModel& model);
-    PlayingInputs lastInputs_;
-    bool lastWasPlaying_ = false;  // and the BackBuffer holds that frame still
+    static bool Still(const FrameModel& model);
+    bool SameInputs(const FrameModel& model) const;
+    void KeepInputs(const FrameModel& model);
+    StillInputs lastInputs_;
+    bool lastStill_ = false;  // the last frame was drawn from lastInputs_ and the BackBuffer holds it still
     uint64_t version_ = 0;
     qint64 versionKey_ = 0;  // the BackBuffer's cacheKey when version_ was given
     void NewVersion();
+
+    // The texts of the GameOver and Top 10 screens, which stand still above the moving
+    // sparks: laid out and drawn once into a picture on transparent, and the screen without
+    // its sparks (those texts on black) made from it. Kept while the size and the table
+    // stay as they were. A frame is that screen with the last frame's sparks taken away
+    // and the new ones put on.
+    struct KeptTexts {
+        ScreenState state = ScreenState::Loading;
+        QSize size;
+        std::array<HiScoreEntry, HiScoreTable::kEntryCount> entries;
+        QImage texts;  // on transparent
+        QImage still;  // on black
+        std::vector<QPoint> dots;  // where the sparks of the frame drawn from it are
+        uint64_t frame = 0;        // that frame's version; 0 for none
+    };
+    KeptTexts& TextsOf(const FrameModel& model);
+    void DrawOverKeptTexts(const FrameModel& model);
+    KeptTexts kept_;
+
+    // Blackens all but `keep`, of an RGB32 BackBuffer.
+    void BlackenOutside(const QRect& keep);
 
     // Blackens what the Playing frame leaves uncovered: all but the status strip and the
     // cells whose opaque tile is copied over them whole.

@@ -14,7 +14,17 @@ void TSprite::Move(double width, double height) {
     if (Y < 0) Y = height;
 }
 
-void TParticle::Step(QImage& target, const ParticleColours& palette) {
+namespace {
+bool Covered(const QImage* cover, int x, int y) {
+    if (!cover || x < 0 || y < 0 || x >= cover->width() || y >= cover->height()) return false;
+    if (cover->format() == QImage::Format_ARGB32_Premultiplied || cover->format() == QImage::Format_ARGB32)
+        return qAlpha(reinterpret_cast<const QRgb*>(cover->constScanLine(y))[x]) != 0;
+    return qAlpha(cover->pixel(x, y)) != 0;
+}
+}  // namespace
+
+void TParticle::Step(QImage& target, const ParticleColours& palette, const QImage* cover,
+                     std::vector<QPoint>* dots) {
     Move(target.width(), target.height());
     --Life;
     if (Life <= 0) {
@@ -31,13 +41,15 @@ void TParticle::Step(QImage& target, const ParticleColours& palette) {
     const int w = target.width(), h = target.height();
     if (py < 0 || py >= h || px < -1 || px >= w) return;
     const int x = int(px), y = int(py);
+    if (dots) dots->push_back(QPoint(x, y));
+    const bool first = x >= 0 && !Covered(cover, x, y), second = x + 1 < w && !Covered(cover, x + 1, y);
     if (target.format() == QImage::Format_RGB32 || target.format() == QImage::Format_ARGB32) {
         QRgb* line = reinterpret_cast<QRgb*>(target.scanLine(y));
-        if (x >= 0) line[x] = colour;
-        if (x + 1 < w) line[x + 1] = colour;
+        if (first) line[x] = colour;
+        if (second) line[x + 1] = colour;
     } else {
-        if (x >= 0) target.setPixel(x, y, colour);
-        if (x + 1 < w) target.setPixel(x + 1, y, colour);
+        if (first) target.setPixel(x, y, colour);
+        if (second) target.setPixel(x + 1, y, colour);
     }
 }
 
@@ -75,12 +87,12 @@ void ParticleSystem::SpawnBurst(int x, int y) {
     }
 }
 
-void ParticleSystem::UpdateParticles(QImage& target) {
+void ParticleSystem::UpdateParticles(QImage& target, const QImage* cover, std::vector<QPoint>* dots) {
     for (ParticleGroup& group : ParticlePool) {
         if (!group.InUse) continue;
         int spent = 0;
         for (TParticle& p : group.Particles) {
-            if (p.Active) p.Step(target, ParticlePalette);
+            if (p.Active) p.Step(target, ParticlePalette, cover, dots);
             if (!p.Active) ++spent;
         }
         // One straggler does not hold the group: it is released with 40 spent.

@@ -4,8 +4,10 @@
 // allocation and no trigonometric call.
 
 #include <QImage>
+#include <QPoint>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "game/flow.h"
 
@@ -33,8 +35,12 @@ public:
     int32_t MaxLife = 0;  // Life at spawn
 
     // Moves, ages by one frame and, while still alive, draws a two-pixel dot in the colour
-    // of its age. Pixels outside the image are skipped.
-    void Step(QImage& target, const ParticleColours& palette);
+    // of its age. Pixels outside the image are skipped, and so are those where cover (a
+    // picture on transparent the size of target, if given) is not transparent: what is
+    // drawn there stands above the sparks. The dot's left pixel is added to dots, if given,
+    // for a caller that takes the dots away again.
+    void Step(QImage& target, const ParticleColours& palette, const QImage* cover = nullptr,
+              std::vector<QPoint>* dots = nullptr);
 };
 
 struct ParticleGroup {
@@ -60,8 +66,9 @@ public:
     // Starts a ring at (x, y) in the lowest free group; dropped when all are in use.
     void SpawnBurst(int x, int y);
     // Steps and draws every particle of the groups in use into target, whose size is the
-    // surface the particles wrap around; frees a group once 40 of its 41 are spent.
-    void UpdateParticles(QImage& target);
+    // surface the particles wrap around; frees a group once 40 of its 41 are spent. Pixels
+    // that cover hides are left as they are, and the dots are listed (TParticle::Step).
+    void UpdateParticles(QImage& target, const QImage* cover = nullptr, std::vector<QPoint>* dots = nullptr);
     // The 300 ms effects tick: one or two bursts on the screens that show particles,
     // centred at least 40 pixels inside a width x height surface.
     void TickEffects(ScreenState state, int width, int height);

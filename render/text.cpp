@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -51,8 +52,8 @@ struct KeptLine {
     QFont font;
     QRgb colour = 0;
     QString text;
-    QImage image;  // the line drawn at (margin, margin) on transparent
-    int margin = 0;
+    QImage image;   // the line's ink on transparent, cut to the box that holds it
+    QPoint offset;  // where that box lies from the point the line is drawn at
 };
 
 const KeptLine& Kept(const QFont& font, QRgb colour, const QString& text) {
@@ -65,14 +66,30 @@ const KeptLine& Kept(const QFont& font, QRgb colour, const QString& text) {
     next = (next + 1) % kept.size();
     const QFontMetrics metrics(font);
     // Room for glyphs that reach beyond their advance or above and below the line.
-    k = KeptLine{font, colour, text, QImage(), metrics.height()};
-    k.image = QImage(metrics.horizontalAdvance(text) + 2 * k.margin, metrics.height() + 2 * k.margin,
-                     QImage::Format_ARGB32_Premultiplied);
-    k.image.fill(Qt::transparent);
-    QPainter p(&k.image);
-    p.setFont(font);
-    p.setPen(QColor::fromRgb(colour));
-    p.drawText(QPoint(k.margin, k.margin + metrics.ascent()), text);
+    const int margin = metrics.height();
+    QImage line(metrics.horizontalAdvance(text) + 2 * margin, metrics.height() + 2 * margin,
+                QImage::Format_ARGB32_Premultiplied);
+    line.fill(Qt::transparent);
+    {
+        QPainter p(&line);
+        p.setFont(font);
+        p.setPen(QColor::fromRgb(colour));
+        p.drawText(QPoint(margin, margin + metrics.ascent()), text);
+    }
+    // Only the ink is kept: the rest would be copied as nothing, every frame.
+    int top = line.height(), bottom = -1, left = line.width(), right = -1;
+    for (int y = 0; y < line.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(line.constScanLine(y));
+        for (int x = 0; x < line.width(); ++x) {
+            if (qAlpha(row[x]) == 0) continue;
+            top = std::min(top, y);
+            bottom = y;
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+    }
+    const QRect ink = bottom < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    k = KeptLine{font, colour, text, line.copy(ink), ink.topLeft() - QPoint(margin, margin)};
     return k;
 }
 }  // namespace
@@ -94,8 +111,8 @@ void DrawKeptTextAt(QPainter& painter, int x, int y, const QString& text) {
         return;
     }
     const KeptLine& k = Kept(painter.font(), pen.color().rgb(), text);
-    const QRect target = QRect(QPoint(x - k.margin, y - k.margin), k.image.size()) &
-                         QRect(0, 0, device->width(), device->height());
+    const QPoint at = QPoint(x, y) + k.offset;
+    const QRect target = QRect(at, k.image.size()) & QRect(0, 0, device->width(), device->height());
     if (target.isEmpty()) return;
-    painter.drawImage(target.topLeft(), k.image, target.translated(k.margin - x, k.margin - y));
+    painter.drawImage(target.topLeft(), k.image, target.translated(-at));
 }

@@ -1,5 +1,6 @@
 // The frame loop of the shown main window: its order (draw, slide step, poll), its wait,
 // its pause under menus and modal windows, and what reaches the screen.
+#include <QEventLoop>
 #include <QExposeEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -7,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include "platform/keystate.h"
@@ -57,6 +59,28 @@ protected:
         const int speed = form.SlideSpeed();
         while (std::abs(b.SlideOffsetX) + std::abs(b.SlideOffsetY) + speed < b.TileSize) b.AdvanceSlide(speed);
         ASSERT_TRUE(b.Sliding);
+    }
+
+    // Frames on the test's clock, as the wait's timer gives them, until the loop sleeps.
+    bool RunUntilAsleep() {
+        for (int i = 0; i < 200 && form->FrameScheduled(); ++i) WaitOver();
+        return form->Asleep() && !form->FrameScheduled();
+    }
+    // The application's own event loop for a while (the test's clock stands still): what
+    // an event handler changed is seen when the loop is about to wait for the next event.
+    static void RunEvents(int ms = 60) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    // What the screen shows is what a frame drawn from scratch now would show.
+    void ExpectScreenIsCurrent(const char* what) {
+        const QImage shown = form->paintBox->Shown().copy();
+        const PauseAnimation pause = form->Pause;
+        form->renderer.ClearBackBuffer();
+        form->DrawFrame();
+        form->Pause = pause;
+        EXPECT_EQ(shown, form->renderer.BackBuffer) << what;
     }
 
     uint32_t now = 0xFFFFFFF0u;  // the wait wraps the 32-bit clock
@@ -186,4 +210,148 @@ TEST_F(FrameLoop, ZoomShowsBlackUntilTheFirstFrameAtTheNewSize) {
     EXPECT_EQ(lit, 0) << "pixels of the old frame, in the top-left corner";
     WaitOver();
     EXPECT_EQ(Screen(), form.renderer.BackBuffer);
+}
+
+// A screen on which nothing moves costs nothing: the loop stops drawing until something
+// changes what the next frame would show. Until a second has passed without movement it
+// keeps its pace, as the next move usually follows.
+TEST_F(FrameLoop, StillScreenSleepsOnceNothingHasMovedForASecondAndKeepsItsFrame) {
+    MainWindow& form = Shown();
+    HoldArrows(true);
+    for (int i = 0; i < 3; ++i) WaitOver();
+    HoldArrows(false);
+    while (form.flow.board.Sliding) WaitOver();
+    KeyState::SetDown(VK::Shift, true);  // a key held: the poll might act on the next frame
+    const uint32_t held = now;
+    while (now - held <= 2 * MainWindow::KeepPaceMs) WaitOver();
+    EXPECT_FALSE(form.Asleep()) << "polled every frame while a key is held";
+    KeyState::SetDown(VK::Shift, false);
+    const uint32_t released = now;
+    while (form.FrameScheduled()) {
+        WaitOver();
+        if (now - released <= MainWindow::KeepPaceMs) {
+            ASSERT_EQ(form.FrameWaitLeft(), 31) << "at its pace for a second after the last movement";
+        }
+        ASSERT_LE(now - released, MainWindow::KeepPaceMs + 2 * (MainWindow::FrameWaitMs + 1));
+    }
+    EXPECT_TRUE(form.Asleep());
+    ExpectScreenIsCurrent("asleep, the screen shows the current frame");
+
+    // The timers tick on, with nothing to change on this screen.
+    const uint64_t frames = form.FramesDrawn;
+    form.tickLevelClock();
+    form.tickEffects();
+    WaitOver();
+    RunEvents();
+    EXPECT_EQ(form.FramesDrawn, frames);
+    EXPECT_TRUE(form.Asleep());
+}
+
+TEST_F(FrameLoop, AKeyPressedWhileAsleepIsPolledAtOnceAndSlidesOnTheNextFrame) {
+    MainWindow& form = Shown();
+    ASSERT_TRUE(RunUntilAsleep());
+    const QImage still = form.paintBox->Shown().copy();
+    const uint64_t frames = form.FramesDrawn;
+    Board& b = form.flow.board;
+    const bool left = b.CellForArrow(Board::Arrow::Left) >= 0;
+    KeyState::SetDown(left ? VK::Left : VK::Right, true);
+    now += 5000;
+    RunEvents();
+    EXPECT_EQ(form.FramesDrawn, frames + 1) << "woken at once, the last frame's wait long over";
+    EXPECT_TRUE(b.Sliding) << "the poll of that frame took the key";
+    EXPECT_EQ(b.MoveCount, 1);
+    KeyState::SetDown(left ? VK::Left : VK::Right, false);
+    EXPECT_EQ(form.FrameWaitLeft(), 31) << "and the pace goes on";
+    WaitOver();  // the slide's first frame, with the tile still in its cell
+    WaitOver();
+    EXPECT_NE(form.paintBox->Shown(), still) << "the tile on its way";
+    ASSERT_TRUE(RunUntilAsleep());
+    ExpectScreenIsCurrent("the tile in its new cell");
+}
+
+TEST_F(FrameLoop, TheClockTickRedrawsTheStatusLineOnceAndTheLoopSleepsAgain) {
+    Write("default.spx", MakeGamepack(1, 1, 2));  // a 30-second clock
+    MainWindow& form = Shown();
+    ASSERT_TRUE(RunUntilAsleep());
+    const QImage before = form.paintBox->Shown().copy();
+    const uint64_t frames = form.FramesDrawn;
+    const int top = form.flow.board.BoardTop;
+    form.tickLevelClock();
+    now += 1000;
+    RunEvents();
+    EXPECT_EQ(form.FramesDrawn, frames + 1) << "one redraw a second";
+    EXPECT_TRUE(form.Asleep()) << "a clock that ticks is no movement";
+    const QImage after = form.paintBox->Shown();
+    EXPECT_NE(after.copy(0, 0, after.width(), top), before.copy(0, 0, before.width(), top)) << "the clock";
+    EXPECT_EQ(after.copy(0, top, after.width(), after.height() - top),
+              before.copy(0, top, before.width(), before.height() - top));
+    ExpectScreenIsCurrent("after the tick");
+}
+
+// Whatever an event handler changes, the next frame shows it: a mouse press, a command, a
+// level load, the window's size, the screen it ends on.
+TEST_F(FrameLoop, EveryChangeOfWhatTheNextFrameShowsWakesTheLoop) {
+    MainWindow& form = Shown();
+    Board& b = form.flow.board;
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        ScreenState state;
+    } changes[] = {
+        {"a mouse press on a tile next to the gap", [&] {
+             const int cell = b.CellForArrow(Board::Arrow::Left) >= 0 ? b.CellForArrow(Board::Arrow::Left)
+                                                                      : b.CellForArrow(Board::Arrow::Right);
+             const QPoint at = CellRect(b, cell).center();
+             QTest::mouseClick(form.paintBox, Qt::LeftButton, {}, at);
+         }, ScreenState::Playing},
+        {"the Top 10 command", [&] { form.topTenAction->trigger(); }, ScreenState::TopTen},
+        {"the Top 10 command again", [&] { form.topTenAction->trigger(); }, ScreenState::Playing},
+        {"New game", [&] { form.newGameAction->trigger(); }, ScreenState::Playing},
+        {"Zoom", [&] { form.zoomAction->trigger(); }, ScreenState::Playing},
+        {"the hidden combination's last key", [&] {
+             for (int vk : {VK::Escape, VK::Shift, VK::Alt}) KeyState::SetDown(vk, true);
+             KeyState::SetDown(VK::Home, true);
+         }, ScreenState::LevelComplete},
+        {"Space on the finished picture", [&] { KeyState::SetDown(VK::Space, true); }, ScreenState::Playing},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.what);
+        if (form.flow.State != ScreenState::TopTen) {
+            ASSERT_TRUE(RunUntilAsleep());  // sparks: never still
+        }
+        const uint64_t frames = form.FramesDrawn;
+        change.act();
+        now += 5000;
+        RunEvents();
+        EXPECT_EQ(form.FramesDrawn, frames + 1);
+        EXPECT_EQ(form.flow.State, change.state);
+        KeyState::Clear();
+        if (form.flow.State == ScreenState::TopTen) continue;
+        ASSERT_TRUE(RunUntilAsleep());
+        ExpectScreenIsCurrent("once the change has come to rest");
+    }
+    EXPECT_EQ(form.flow.LevelIndex, 1) << "the finished picture led to the next level";
+}
+
+// A part of the window uncovered under a message box shows black until a frame is drawn
+// over it; a sleeping loop must still draw that frame once the box is gone.
+TEST_F(FrameLoop, APartUncoveredWhileAsleepUnderAMessageBoxIsRedrawnWhenItCloses) {
+    MainWindow& form = Shown();
+    ASSERT_TRUE(RunUntilAsleep());
+    const QImage frame = form.paintBox->Shown().copy();
+    QMessageBox box(QMessageBox::Critical, "Marlipan!", "Invalid data type for 'Savegame'.");
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    const QPoint at = form.paintBox->mapTo(&form, QPoint(0, 0));
+    QExposeEvent event{QRegion(QRect(60, 80, 50, 40).translated(at))};
+    QCoreApplication::sendEvent(form.windowHandle(), &event);
+    RunEvents();
+    EXPECT_NE(Screen(), frame) << "black under the box";
+    box.close();
+    now += 5000;
+    RunEvents();
+    WaitOver();
+    EXPECT_EQ(Screen(), frame);
+    EXPECT_TRUE(form.Asleep());
 }

@@ -500,3 +500,43 @@ TEST(DummyDriver, TheEngineStreamsInRealTimeWithoutLosingABuffer) {
 }
 
 }  // namespace
+
+// A laptop keeps its sound card's thread asleep when nothing plays: the device is paused,
+// and the mixer is not called, until an effect or the music comes.
+TEST(DummyDriver, TheDeviceIsPausedWhileNothingPlaysAndResumesAtOnce) {
+    UseDriver("dummy");
+    SdlAudio audio;
+    ASSERT_TRUE(audio.HasDevice()) << audio.DeviceError();
+    const QByteArray wav = platform::FindResource("slide", "wav");
+    const int slide = audio.LoadEffect(reinterpret_cast<const uint8_t*>(wav.constData()), size_t(wav.size()));
+    ASSERT_GE(slide, 0);
+    const auto stillPaused = [&](const char* when) {
+        const uint64_t calls = audio.OutputCallbacks();
+        std::this_thread::sleep_for(std::chrono::milliseconds(120));   // five periods
+        EXPECT_TRUE(audio.Paused()) << when;
+        EXPECT_EQ(audio.OutputCallbacks(), calls) << when;
+    };
+    stillPaused("before anything played");
+    EXPECT_EQ(audio.OutputCallbacks(), 0u);
+
+    audio.PlayEffect(slide);
+    EXPECT_FALSE(audio.Paused()) << "an effect resumes the device at once";
+    ASSERT_TRUE(WaitUntil([&] { return audio.Paused(); })) << "and it pauses again once the effect is over";
+    // 0.34 s of sound in periods of 1024 samples.
+    EXPECT_GE(audio.OutputCallbacks(), audio.EffectSamples(slide)->size() / 2 / 1024);
+    stillPaused("after the effect");
+
+    CYmEngine engine(&audio.WaveOut());
+    engine.SetLooping(true);
+    const std::vector<uint8_t> song = Packed(Tune());
+    ASSERT_TRUE(engine.LoadSong(song.data(), song.size()));
+    engine.Play();
+    EXPECT_FALSE(audio.Paused()) << "the music resumes it at once";
+    ASSERT_TRUE(WaitUntil([&] { return audio.Music().Stats().buffersPlayed >= 2; }));
+    EXPECT_FALSE(audio.Paused()) << "nor does it pause between two buffers";
+    engine.Stop();
+    ASSERT_TRUE(WaitUntil([&] { return audio.Paused(); }));
+    stillPaused("after the music");
+    const platform::MusicStats s = audio.Music().Stats();
+    EXPECT_EQ(s.lateRefills, 0u);
+}

@@ -206,6 +206,57 @@ TEST_F(BoardDrawing, FrameVersionStaysOnlyWhileThePixelsDo) {
     EXPECT_NE(renderer.FrameVersion(), v) << "other screens are always new";
 }
 
+// The frame loop sleeps while the next frame would repeat the last: that may be said only
+// of the screens without animation, and only while every input is as it was.
+TEST_F(BoardDrawing, OnlyScreensWithoutAnimationRepeatAndOnlyWhileTheirInputsDo) {
+    Setup(3, 81);
+    for (const ScreenState state : {ScreenState::Playing, ScreenState::LevelComplete, ScreenState::Loading}) {
+        SCOPED_TRACE(int(state));
+        model.state = state;
+        EXPECT_FALSE(renderer.Repeats(model)) << "a screen not yet drawn";
+        renderer.DrawFrame(model);
+        EXPECT_TRUE(renderer.Repeats(model));
+        const uint64_t v = renderer.FrameVersion();
+        const QImage drawn = renderer.BackBuffer.copy();
+        renderer.DrawFrame(model);
+        EXPECT_EQ(renderer.FrameVersion(), v);
+        EXPECT_EQ(renderer.BackBuffer, drawn);
+        // Any input changed: the next frame is drawn, as a renderer of its own draws it.
+        const auto redrawn = [&](const char* what) {
+            EXPECT_FALSE(renderer.Repeats(model)) << what;
+            renderer.DrawFrame(model);
+            FrameRenderer fresh;
+            fresh.Resize(315, 305);
+            fresh.DrawFrame(model);
+            EXPECT_EQ(renderer.BackBuffer, fresh.BackBuffer) << what;
+            EXPECT_TRUE(renderer.Repeats(model)) << what;
+        };
+        std::swap(board.TileGrid[0][0], board.TileGrid[0][1]);
+        redrawn("the grid");
+        tiles[1].setPixel(5, 5, qRgb(1, 2, 3));
+        redrawn("a tile's picture");
+        model.status.timerActive = true;
+        model.status.timeLeft = 40 - int(state);
+        redrawn("the status line");
+        renderer.BackBuffer.setPixel(3, 3, qRgb(1, 2, 3));
+        redrawn("a pixel written from outside");
+        board.Sliding = true;
+        board.SlideFrom = board.CellIndex(1, 2);
+        board.SlideTo = board.CellIndex(2, 2);
+        redrawn("a slide");
+        board.ClearSlide();
+    }
+    model.state = ScreenState::Playing;
+    renderer.DrawFrame(model);
+    model.state = ScreenState::LevelComplete;
+    EXPECT_FALSE(renderer.Repeats(model)) << "another screen";
+    for (const ScreenState state : {ScreenState::GameOver, ScreenState::Paused, ScreenState::TopTen}) {
+        model.state = state;
+        renderer.DrawFrame(model);
+        EXPECT_FALSE(renderer.Repeats(model)) << "sparks or a scroller move on every frame";
+    }
+}
+
 TEST_F(BoardDrawing, ClockIsGreenAboveThirtySecondsAndRedAtThirty) {
     Setup(3, 81);
     const QRgb green = qRgb(0, 255, 0), red = qRgb(255, 0, 0);

@@ -207,6 +207,47 @@ TEST_P(TextScreens, PausedTextsHaveNoBackgroundBoxOverThePicture) {
     EXPECT_GT(pixels::Count(Frame(), scrollerBox & picture, Yellow), 0);
 }
 
+// The Paused frame is put together from kept pictures, and black only where the picture
+// leaves room; every frame must still be the one that clearing and drawing each step in
+// turn gives, while the picture turns at the edges and sparks fly over it.
+TEST_P(TextScreens, PausedFramesAreWhatDrawingEachStepInTurnGives) {
+    for (int y = 0; y < preview.height(); ++y)
+        for (int x = 0; x < preview.width(); ++x) preview.setPixel(x, y, qRgb(x % 256, (x + y) % 256, y % 256));
+    model.scroller = ScrollerText({"A description", "Lighthouse", 2, 10, "1.10"});
+    Random twinRandom;
+    ParticleSystem twin{twinRandom};
+    random.Seed(5);
+    twinRandom.Seed(5);
+    for (const QPoint at : {QPoint(W / 2, H / 2 - 30), QPoint(W / 3, H - 35)}) {
+        particles.SpawnBurst(at.x(), at.y());
+        twin.SpawnBurst(at.x(), at.y());
+    }
+    pause.PreviewX = W - preview.width() - 3;
+    pause.PreviewY = 2;
+    pause.ScrollerPos = W - 40;
+    PauseAnimation twinPause = pause;
+    for (int frame = 0; frame < 2 * (W - preview.width()) + 8; ++frame) {
+        SCOPED_TRACE(frame);
+        if (frame % 9 == 0) {
+            particles.TickEffects(ScreenState::Paused, W, H);
+            twin.TickEffects(ScreenState::Paused, W, H);
+        }
+        Draw(ScreenState::Paused);
+        QImage expected(W, H, QImage::Format_RGB32);
+        expected.fill(Qt::black);
+        {
+            QPainter painter(&expected);
+            DrawPreview(painter, preview, twinPause, W, H);
+        }
+        twin.UpdateParticles(expected);
+        {
+            QPainter painter(&expected);
+            DrawPaused(painter, model.scroller, twinPause, W, H);
+        }
+        ASSERT_EQ(Frame(), expected);
+    }
+}
+
 // The scroller is copied from a picture of its line made once; every frame must still
 // show what drawing the text there shows: entering, leaving, in both colours, over the
 // picture, with glyphs that reach below the line and left of their place.
@@ -350,6 +391,51 @@ TEST_P(TopTenScreen, ParticlesFallBehindTheTextsOfTheScreens) {
     Draw(ScreenState::TopTen);
     EXPECT_EQ(Frame().pixel(on), Red);
     EXPECT_EQ(Frame().pixel(3, H - 3), ColorRefRgb(particles.ParticlePalette[7]));
+}
+
+// The texts of these screens are laid out and drawn once, then kept, and a frame only takes
+// the last one's sparks away; every frame must still be the one that clearing, stepping the
+// sparks and drawing the texts over them gives, while sparks cross the texts, the table
+// changes, the window changes its size and something else writes into the frame.
+TEST_P(TopTenScreen, KeptTextsGiveTheFramesThatDrawingThemOverTheSparksGives) {
+    Random twinRandom;
+    ParticleSystem twin{twinRandom};
+    random.Seed(11);
+    twinRandom.Seed(11);
+    table.RecordResult(420, 75, "alpha.spx");
+    const QFont title = ArialFont(24, true);
+    const QPoint onTitle(W / 2, H / 20 + QFontMetrics(title).height() / 2), onEntry(W / 20 + 10, H / 20 * 4 + 30);
+    for (const QPoint at : {onTitle, onEntry, QPoint(W / 2, H / 2 - 20)}) {
+        particles.SpawnBurst(at.x(), at.y());
+        twin.SpawnBurst(at.x(), at.y());
+    }
+    int width = W, height = H;
+    for (const ScreenState state : {ScreenState::TopTen, ScreenState::GameOver, ScreenState::TopTen}) {
+        for (int frame = 0; frame < 24; ++frame) {
+            SCOPED_TRACE(testing::Message() << "state " << int(state) << ", frame " << frame);
+            if (frame == 8) {
+                table.RecordResult(300 + int(state), -1, "beta.spx");  // a new line, the old one silver
+                particles.TickEffects(state, width, height);
+                twin.TickEffects(state, width, height);
+            }
+            if (frame == 16 && state == ScreenState::GameOver) {
+                width -= 30;
+                height -= 20;
+                renderer.Resize(width, height);
+            }
+            if (frame == 20) renderer.BackBuffer.setPixel(1, 1, qRgb(9, 9, 9));  // written from outside
+            Draw(state);
+            QImage expected(width, height, QImage::Format_RGB32);
+            expected.fill(Qt::black);
+            twin.UpdateParticles(expected);
+            QPainter painter(&expected);
+            if (state == ScreenState::TopTen) DrawTopTen(painter, table, width, height);
+            else DrawGameOver(painter, width, height);
+            painter.end();
+            ASSERT_EQ(Frame(), expected);
+        }
+    }
+    EXPECT_GT(particles.GroupsInUse(), 0) << "sparks to the end";
 }
 
 }  // namespace
