@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <stdexcept>
 #include <utility>
 
@@ -135,7 +136,9 @@ bool PatternDb::Build(const std::atomic<bool>* stop) {
         cells[i] = tiles_[size_t(i)];
         occupied |= uint64_t(1) << cells[i];
     }
-    std::vector<uint32_t> frontier, next;
+    // Layers grow to tens of millions of states: kept in chunks, not in one array that
+    // doubles as it grows.
+    std::deque<uint32_t> frontier, next;
     const uint64_t startFree = grid.all & ~occupied;
     visited.Add(Index(cells), Slots(grid.Zone(cells_ - 1, startFree), startFree));
     frontier.push_back(pack(cells, cells_ - 1));

@@ -20,6 +20,8 @@ const FullTable& ThreeByThree() {
 
 // A weighted search's first answer gets this long before the other way is taken.
 constexpr double kFirstSearchSeconds = 0.03;
+// The share of the time budget the searches plan to use: the rest covers the last checks.
+constexpr double kBudgetShare = 0.98;
 
 // The square region from (offset, offset) of a board whose other tiles are home, as a
 // board of its own.
@@ -55,7 +57,7 @@ public:
         case 3: Offer(ThreeByThree().Solve(position_), true); break;
         case 4: Four(layout); break;
         case 5: {
-            Stopper stopper(cancel_, options_.cpuSeconds);
+            Stopper stopper(cancel_, options_.cpuSeconds * kBudgetShare);
             AnytimeFive(layout, stopper, true, [this](const std::string& moves) { Offer(moves, false); });
             break;
         }
@@ -154,7 +156,7 @@ private:
     // the time allows) with most of the time left for its 5 x 5 part, and the rest to
     // shorten the best whole solution; then wider beams while time is left.
     void AnytimeLarge(const Layout& start) {
-        Stopper stopper(cancel_, options_.cpuSeconds);
+        Stopper stopper(cancel_, options_.cpuSeconds * kBudgetShare);
         Stopper untimed(cancel_);
         // False when stopped before a solution.
         const auto attempt = [&](int width, bool first) {
