@@ -104,9 +104,22 @@ std::vector<std::string> TableStore::TakeNotes() {
     return notes;
 }
 
-void TableStore::Note(const std::string& note) {
+void TableStore::OnNote(std::function<void(const std::string&)> handler) {
     std::lock_guard<std::mutex> lock(mutex_);
-    notes_.push_back(note);
+    noteHandler_ = std::move(handler);
+}
+
+void TableStore::Note(const std::string& note) {
+    std::function<void(const std::string&)> handler;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!noteHandler_) {
+            notes_.push_back(note);
+            return;
+        }
+        handler = noteHandler_;
+    }
+    handler(note);
 }
 
 void TableStore::Work() {

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -53,6 +54,9 @@ public:
     // What the store did that a user may want to know ("building ...", "damaged ...: built
     // again", "cannot write ..."), each once, oldest first.
     std::vector<std::string> TakeNotes();
+    // From now on each note goes to `handler` as it is made, on the store's thread, instead
+    // of waiting for TakeNotes.
+    void OnNote(std::function<void(const std::string&)> handler);
 
     const std::string& CacheFolder() const { return folder_; }
     // $XDG_CACHE_HOME/marlipan, or ~/.cache/marlipan; "" when neither can be found.
@@ -83,6 +87,7 @@ private:
     Set sets_[2][2];  // [size - 4][quick, strong]
     std::deque<Set*> queue_;
     std::vector<std::string> notes_;
+    std::function<void(const std::string&)> noteHandler_;
     std::atomic<bool> stop_{false};
     std::thread worker_;
 };

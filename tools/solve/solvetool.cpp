@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <istream>
 #include <memory>
+#include <mutex>
 #include <ostream>
 
 #include "solver/position.h"
@@ -75,6 +76,13 @@ int RunSolveTool(const std::vector<std::string>& args, std::istream& in, std::os
         return 2;
     }
 
+    // A table build says so when it starts (it takes a minute), from the store's thread;
+    // declared before the store, so that they outlive its thread.
+    std::mutex errors;
+    const auto complain = [&](const std::string& line) {
+        std::lock_guard<std::mutex> lock(errors);
+        err << "marlipan-solve: " << line << std::endl;
+    };
     std::unique_ptr<solver::TableStore> own;
     if (!tables) {
         solver::TablePlan plan = solver::TablePlan::Standard();
@@ -88,29 +96,31 @@ int RunSolveTool(const std::vector<std::string>& args, std::istream& in, std::os
         tables = own.get();
     }
 
+    tables->OnNote(complain);
+
     int status = 0;
     const auto answer = [&](const std::string& text, const std::string& which) {
         solver::Position position;
         std::string why;
         if (!solver::ParsePosition(text, position, why)) {
-            err << "marlipan-solve: " << which << why << "\n";
+            complain(which + why);
             status = 1;
             return;
         }
         const solver::Solution solution = solver::Solve(position, *tables, options);
-        for (const std::string& note : tables->TakeNotes()) err << "marlipan-solve: " << note << "\n";
         out << solution.moves.size() << (solution.optimal ? " optimal" : " unproven");
         if (!solution.moves.empty()) out << ' ' << solution.moves;
         out << std::endl;
     };
     if (!fromInput) {
         answer(board, "");
-        return status;
+    } else {
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            if (line.find_first_not_of(" \t\r,") == std::string::npos) continue;
+            answer(line, "line " + std::to_string(number) + ": ");
+        }
     }
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (line.find_first_not_of(" \t\r,") == std::string::npos) continue;
-        answer(line, "line " + std::to_string(number) + ": ");
-    }
+    tables->OnNote(nullptr);  // `complain` goes out of scope; a store passed in lives on
     return status;
 }
