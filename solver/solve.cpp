@@ -178,12 +178,15 @@ private:
             return true;
         };
         if (!attempt(128, true)) return;
-        // About 0.2 s of beam for each second of the budget, then wider.
+        // About 0.2 s of beam for each second of the budget, then wider, up to a beam whose
+        // steps hold some 80 MB; what time is left after that shortens the best.
+        constexpr int kWidest = 16384;
         const double base = (start.size == 6 ? 4096 : 2048) * options_.cpuSeconds;
-        for (int width = int(std::min(65536.0, std::max(512.0, base)));; width *= 2) {
-            if (stopper.Check() || !attempt(width, false)) break;
+        for (int width = int(std::min<double>(kWidest, std::max(512.0, base))); width <= kWidest; width *= 2) {
+            if (stopper.Check() || !attempt(width, false)) return;
             Offer(Shorten(start, best_.moves, 30, stopper), false);
         }
+        Offer(Shorten(start, best_.moves, 40, stopper, 2000000), false);
     }
 
     const Position& position_;
