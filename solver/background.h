@@ -30,8 +30,9 @@ public:
     BackgroundSolver(const BackgroundSolver&) = delete;
     BackgroundSolver& operator=(const BackgroundSolver&) = delete;
 
-    // Starts solving `position` (which must be solvable: Problem(position) empty), dropping
-    // any search under way. Returns the job's number, which Best's answers carry.
+    // Starts solving `position`, dropping any search under way; a position Problem() refuses
+    // finishes at once without a solution. Returns the job's number, which Best's answers
+    // carry.
     uint64_t Start(const Position& position);
     // Stops the search under way; its best answer stays.
     void Cancel();

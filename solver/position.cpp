@@ -103,6 +103,7 @@ bool ParsePosition(const std::string& text, Position& position, std::string& why
 Position FromColumnMajor(int size, const std::vector<int>& grid) {
     Position p;
     p.size = size;
+    if (size < kMinSize || size > kMaxSize || grid.size() != size_t(size * size)) return p;  // Problem() says why
     p.cells.assign(size_t(size * size), 0);
     for (int column = 0; column < size; ++column)
         for (int row = 0; row < size; ++row) {

@@ -39,7 +39,8 @@ std::string Problem(const Position& position);
 bool ParsePosition(const std::string& text, Position& position, std::string& why);
 
 // The game's grid, column by column (grid[column * size + row]), tile t at home in cell t,
-// size*size the empty cell, in the solver's terms.
+// size*size the empty cell, in the solver's terms. A grid of the wrong length gives a
+// position without cells, which Problem() refuses.
 Position FromColumnMajor(int size, const std::vector<int>& grid);
 
 // Slides one tile; false (position unchanged) when no tile can move that way.

@@ -77,7 +77,8 @@ private:
 
 }  // namespace
 
-std::string ReduceRegion(const Layout& board, int offset, int width, Stopper& stopper) {
+bool ReduceRegion(const Layout& board, int offset, int width, Stopper& stopper, std::string& moves) {
+    moves.clear();
     const int n = board.size;
     const Keys& keys = ZobristKeys();
     // The targets: the region's top row, then its left column below it.
@@ -119,7 +120,7 @@ std::string ReduceRegion(const Layout& board, int offset, int width, Stopper& st
         start.hash ^= keys.tile[i][c];
     }
     start.score = score(start);
-    if (start.score == 0) return "";
+    if (start.score == 0) return true;
 
     std::vector<std::vector<Node>> steps(1, std::vector<Node>(1, start));
     Seen seen(size_t(width) * 64);
@@ -129,7 +130,7 @@ std::string ReduceRegion(const Layout& board, int offset, int width, Stopper& st
         candidates.clear();
         const std::vector<Node>& beam = steps.back();
         for (int b = 0; b < int(beam.size()); ++b) {
-            if (stopper.ShouldStop()) return "";
+            if (stopper.ShouldStop()) return false;
             const Node& node = beam[size_t(b)];
             const int gap = node.gap, row = gap / n, column = gap % n;
             int sources[4], count = 0;
@@ -153,13 +154,13 @@ std::string ReduceRegion(const Layout& board, int offset, int width, Stopper& st
                 if (seen.Contains(next.hash)) continue;
                 next.score = score(next);
                 if (next.score == 0) {
-                    std::string moves(1, next.move);
+                    moves.assign(1, next.move);
                     for (int step = int(steps.size()) - 1, p = b; step > 0; --step) {
                         moves += steps[size_t(step)][size_t(p)].move;
                         p = steps[size_t(step)][size_t(p)].parent;
                     }
                     std::reverse(moves.begin(), moves.end());
-                    return moves;
+                    return true;
                 }
                 candidates.push_back(next);
             }
@@ -171,7 +172,9 @@ std::string ReduceRegion(const Layout& board, int offset, int width, Stopper& st
         candidates.erase(std::unique(candidates.begin(), candidates.end(),
                                      [](const Node& a, const Node& b) { return a.hash == b.hash; }),
                          candidates.end());
-        if (candidates.empty()) return "";
+        // Every board of the region stays reachable, so the beam never runs dry before the
+        // goal; were it to, giving up is the safe answer.
+        if (candidates.empty()) return false;
         if (int(candidates.size()) > width) {
             std::nth_element(candidates.begin(), candidates.begin() + width, candidates.end(),
                              [](const Node& a, const Node& b) {

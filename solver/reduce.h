@@ -14,7 +14,8 @@ namespace solver {
 // A beam search over the tiles that matter (where the row's and column's tiles and the gap
 // stand; every other tile is alike): each step keeps the `width` most promising boards by
 // how far those tiles are from home. A wider beam finds shorter ways and takes longer.
-// Returns the moves, or "" with the stopper stopped (or width too small to find a way).
-std::string ReduceRegion(const Layout& board, int offset, int width, Stopper& stopper);
+// True with the moves in `moves` (none when the row and column are home already); false
+// when the stopper stopped it.
+bool ReduceRegion(const Layout& board, int offset, int width, Stopper& stopper, std::string& moves);
 
 }  // namespace solver

@@ -111,8 +111,8 @@ private:
         if (first.found) return first.moves;
         Stopper untimed(cancel_);
         Layout reduced = board;
-        const std::string step = ReduceRegion(reduced, 0, 256, untimed);
-        if (untimed.Stopped()) return "";
+        std::string step;
+        if (!ReduceRegion(reduced, 0, 256, untimed, step)) return "";
         reduced.Play(step);
         TableStore::Strength strength;
         const Heuristic four = tables_.Ready(4, &strength, false);
@@ -164,8 +164,8 @@ private:
             Layout board = start;
             std::string moves;
             for (int offset = 0; offset + 5 < board.size; ++offset) {
-                const std::string step = ReduceRegion(board, offset, width, reducing);
-                if (reducing.Stopped()) return false;
+                std::string step;
+                if (!ReduceRegion(board, offset, width, reducing, step)) return false;
                 board.Play(step);
                 moves += step;
             }

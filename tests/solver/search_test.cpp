@@ -169,7 +169,8 @@ TEST(Reduce, BringsRowAndColumnHomeWithinTheRegion) {
     Layout board = Layout::From(testboards::Shuffled(6, 3));
     solver::Stopper stopper;
     for (int offset = 0; offset < 2; ++offset) {
-        const std::string moves = solver::ReduceRegion(board, offset, 64, stopper);
+        std::string moves;
+        ASSERT_TRUE(solver::ReduceRegion(board, offset, 64, stopper, moves));
         ASSERT_FALSE(moves.empty());
         for (char m : moves) {
             board.Apply(m);
