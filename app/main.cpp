@@ -8,6 +8,7 @@
 #include "platform/gamepackfolders.h"
 #include "platform/sdlaudio.h"
 #include "platform/store.h"
+#include "solver/tables.h"
 
 namespace {
 
@@ -72,7 +73,10 @@ int main(int argc, char** argv) {
     QSettingsStore store;
     // Made before the window and gone after it: the music engine plays through it.
     platform::SdlAudio audio;
-    MainWindow form(store, &audio);
+    // The solver's pattern databases, built on first use into the player's cache folder;
+    // nothing is read or built before a hint or a fewest-moves search asks for them.
+    auto tables = std::make_shared<solver::TableStore>(solver::TableStore::DefaultCacheFolder());
+    MainWindow form(store, &audio, tables);
     if (form.StartFailed()) return 1;
     form.show();
     if (!files.isEmpty()) form.OpenGamepackFile(QFile::encodeName(files.first()).toStdString());

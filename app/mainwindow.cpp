@@ -106,7 +106,8 @@ void PaintBox::mousePressEvent(QMouseEvent* event) {
     emit mousePressed(int(event->position().x()), int(event->position().y()));
 }
 
-MainWindow::MainWindow(SettingsStore& store, platform::Audio* audio) : store_(store), audio_(audio) {
+MainWindow::MainWindow(SettingsStore& store, platform::Audio* audio, std::shared_ptr<solver::TableStore> tables)
+    : help_(std::move(tables)), store_(store), audio_(audio) {
     SetMessageBoxOwner(this);
     setWindowTitle("Marlipan!");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -142,6 +143,7 @@ MainWindow::MainWindow(SettingsStore& store, platform::Audio* audio) : store_(st
         stayOnTopAction->setText("Stay On To&p (not on Wayland)");
     }
     zoomAction->setChecked(Settings.DoubleSizeChecked);
+    fewestMovesAction->setChecked(Settings.FewestMovesOn());
 
     // The effects, held decoded for the whole run; a missing one stays silent.
     if (audio_) {
@@ -162,6 +164,7 @@ MainWindow::MainWindow(SettingsStore& store, platform::Audio* audio) : store_(st
     frameTimer_.setSingleShot(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, &MainWindow::FrameWaitTimer);
+    connect(&solverPoll_, &QTimer::timeout, this, &MainWindow::PollSolvers);
     // Every handler of every event runs before the thread waits again, in this event loop
     // or a nested one (a menu, a dialog): the one place that sees any change they made.
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
@@ -268,6 +271,7 @@ void MainWindow::CreateMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     newGameAction = add(file, "&New game", QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::newGame);
     pauseAction = add(file, "&Pause/Preview", QKeySequence(Qt::Key_P), &MainWindow::togglePause, true);
+    hintAction = add(file, "&Hint", QKeySequence(Qt::Key_H), &MainWindow::hint);
     saveGameAction = add(file, "&Save game", QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveGame);
     restoreGameAction = add(file, "&Restore game", QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::restoreGame);
     file->addSeparator();
@@ -284,6 +288,8 @@ void MainWindow::CreateMenu() {
     options->addSeparator();
     musicAction = add(options, "&Music", QKeySequence(Qt::CTRL | Qt::Key_M), &MainWindow::toggleMusic, true);
     soundEffectsAction = add(options, "Sound &FX", QKeySequence(Qt::CTRL | Qt::Key_F), &MainWindow::toggleSoundEffects, true);
+    options->addSeparator();
+    fewestMovesAction = add(options, "Fe&west moves", QKeySequence(), &MainWindow::toggleFewestMoves, true);
     QMenu* help = menuBar()->addMenu("&Help");
     aboutAction = add(help, "&About", QKeySequence(Qt::ALT | Qt::Key_F1), &MainWindow::showAbout);
 }
@@ -362,6 +368,9 @@ void MainWindow::RunFrameLoop() {
     restarted_ = false;
     shownState_ = flow.State;
     shownLevelLoads_ = levelLoads_;
+    // A move that ended, a level loaded: the hint search turns to the new board.
+    if (flow.State == ScreenState::Playing && !flow.board.Sliding) help_.FollowBoard(flow.board);
+    AwaitSolvers();
     next.sleep = now - lastMovement_ > KeepPaceMs && Quiet();
 }
 
@@ -426,6 +435,10 @@ FrameModel MainWindow::Model() {
         }
         m.scroller = scrollerText_;
     }
+    if (flow.State == ScreenState::LevelComplete && Settings.FewestMovesOn()) {
+        const SolverHelp::Fewest fewest = help_.LevelFewest();
+        m.levelLine = MovesLine(help_.LevelMoves(flow.board), fewest.moves, fewest.proven);
+    }
     return m;
 }
 
@@ -464,6 +477,7 @@ bool MainWindow::LoadGamepack(const std::string& fileName, int level) {
         return false;
     }
     topTenAction->setChecked(false);
+    LevelStarted();
     // Told once for each pack that is missing, not at every level of the default pack.
     if (result == LevelLoad::FellBackToDefault && Settings.UnfoundGamepack != unfound) {
         const QString name = QFile::decodeName(QByteArray::fromStdString(Settings.UnfoundGamepack));
@@ -489,7 +503,74 @@ void MainWindow::paintBoxPressed(int x, int y) { flow.MouseDown(x, y); }
 
 void MainWindow::newGame() {
     flow.StartNewGame();
+    DropHints();
     LoadGamepack(Settings.GamepackName, 0);
+}
+
+void MainWindow::DropHints() {
+    hintPending_ = false;
+    help_.StopHints();
+}
+
+void MainWindow::LevelStarted() {
+    hintPending_ = false;
+    help_.StartLevel(flow.board, Settings.FewestMovesOn());
+}
+
+void MainWindow::hint() {
+    // As a click: only on the Playing board, and not while a tile slides.
+    if (flow.State != ScreenState::Playing || flow.board.Sliding) return;
+    if (!flow.Hinted) {
+        SetFrameLoopActive(false);
+        const bool yes = AskYesNo("Hint", "Take a hint? A game with hints does not enter the Top 10.");
+        SetFrameLoopActive(true);
+        if (!yes) return;
+        flow.Hinted = true;
+    }
+    if (!hintPending_) {
+        hintPending_ = true;
+        hintCols_ = flow.board.BoardCols;
+        std::copy(&flow.board.TileGrid[0][0], &flow.board.TileGrid[0][0] + Board::MaxCells * Board::MaxCells,
+                  &hintGrid_[0][0]);
+        hintAsked_ = FrameClock();
+    }
+    // The move is played by the poll, also when the answer is there already.
+    help_.WantHints(flow.board);
+    AwaitSolvers();
+}
+
+void MainWindow::PollSolvers() {
+    if (hintPending_) {
+        const bool same = flow.board.BoardCols == hintCols_ &&
+                          std::equal(&hintGrid_[0][0], &hintGrid_[0][0] + Board::MaxCells * Board::MaxCells,
+                                     &flow.board.TileGrid[0][0]);
+        if (flow.State != ScreenState::Playing || flow.board.Sliding || !same) {
+            hintPending_ = false;  // the board moved on without it
+        } else {
+            const SolverHelp::Hint h = help_.HintFor(flow.board, FrameClock() - hintAsked_ >= HintWaitMs);
+            if (h.kind != SolverHelp::Hint::Wait) hintPending_ = false;
+            if (h.kind == SolverHelp::Hint::Move) {
+                const Board::Arrow arrow = h.move == 'L'   ? Board::Arrow::Left
+                                           : h.move == 'R' ? Board::Arrow::Right
+                                           : h.move == 'U' ? Board::Arrow::Up
+                                                           : Board::Arrow::Down;
+                flow.PressCell(flow.board.CellForArrow(arrow));
+            }
+        }
+    }
+    AwaitSolvers();
+}
+
+void MainWindow::AwaitSolvers() {
+    // A hint is looked for often, to slide soon after its answer; the fewest moves, shown
+    // on a still screen, can come a little later.
+    const bool figure = flow.State == ScreenState::LevelComplete && Settings.FewestMovesOn() && help_.LevelSearching();
+    if (!hintPending_ && !figure) {
+        solverPoll_.stop();
+        return;
+    }
+    const int interval = hintPending_ ? 10 : 100;
+    if (!solverPoll_.isActive() || solverPoll_.interval() != interval) solverPoll_.start(interval);
 }
 
 void MainWindow::tickEffects() {
@@ -530,6 +611,13 @@ void MainWindow::toggleSoundEffects() {
     Settings.PlaySoundFX = GameSettings::Flag(soundEffectsAction->isChecked());
 }
 
+void MainWindow::toggleFewestMoves() {
+    fewestMovesAction->setChecked(!fewestMovesAction->isChecked());
+    Settings.FewestMoves = GameSettings::Flag(fewestMovesAction->isChecked());
+    help_.SolveLevel(Settings.FewestMovesOn());
+    AwaitSolvers();
+}
+
 void MainWindow::clearTopTen() {
     SetFrameLoopActive(false);
     const bool yes = AskYesNo("Confirm", "Are you sure to clear all Top 10 entries?");
@@ -541,8 +629,10 @@ void MainWindow::clearTopTen() {
 
 void MainWindow::saveGame() {
     try {
-        WriteSaveGame(store_, MakeSaveGame(Settings.GamepackName, flow.LevelIndex, flow.TimeLeft,
-                                           flow.board.MoveCount, flow.board.TileGrid, flow.board.BoardCols));
+        WriteSaveGame(store_,
+                      MakeSaveGame(Settings.GamepackName, flow.LevelIndex, flow.TimeLeft, flow.board.MoveCount,
+                                   flow.board.TileGrid, flow.board.BoardCols),
+                      flow.Hinted);
     } catch (const StoreError& e) {
         // The player asked for this one, so it is answered every time; what the settings
         // and the table cannot keep is told apart, once.
@@ -569,6 +659,10 @@ void MainWindow::restoreGame() {
     flow.board.MoveCount = saved->MoveCount;
     flow.TimeLeft = saved->TimeLeft;
     ApplySavedBoard(*saved, flow.board.TileGrid, flow.board.BoardCols);
+    // The restored game keeps its hint mark; its level counts and is solved from here.
+    DropHints();
+    flow.Hinted = ReadSaveGameHinted(store_);
+    LevelStarted();
 }
 
 void MainWindow::showSettings() {
@@ -579,6 +673,8 @@ void MainWindow::showSettings() {
                                         Settings.SlideSpeed, pauseAction, [this] {
                                             Settings.UnfoundGamepack.clear();  // another pack chosen
                                             flow.LevelIndex = 0;
+                                            flow.Hinted = false;  // a new game
+                                            DropHints();
                                             LoadGamepack(Settings.GamepackName, 0);
                                         }});
         // OK clears the Pause/Preview check mark; a game left on the Paused screen follows

@@ -21,6 +21,8 @@
 #include "render/screenscale.h"
 #include "render/textscreens.h"
 
+#include "app/solverhelp.h"
+
 struct LevelParts;
 
 class QAction;
@@ -68,8 +70,10 @@ class MainWindow : public QMainWindow, public GameHost {
 public:
     // The store keeps the settings, the Top 10 table and the saved game between runs.
     // audio is the sound card, owned by the caller and outliving the window; without one
-    // the game runs silently.
-    explicit MainWindow(SettingsStore& store, platform::Audio* audio = nullptr);
+    // the game runs silently. tables are the solver's, shared by the process; without them
+    // a store on the player's cache folder is made at the first hint or fewest-moves search.
+    explicit MainWindow(SettingsStore& store, platform::Audio* audio = nullptr,
+                        std::shared_ptr<solver::TableStore> tables = nullptr);
     ~MainWindow() override;
 
     // Components, named as the rest of the game refers to them.
@@ -77,8 +81,10 @@ public:
     PaintBox* paintBox = nullptr;
     QTimer* levelClock = nullptr;
     QTimer* effectsTimer = nullptr;
-    QAction *newGameAction, *pauseAction, *saveGameAction, *restoreGameAction, *topTenAction, *clearTopTenAction, *exitAction;
-    QAction *settingsAction, *zoomAction, *stayOnTopAction, *musicAction, *soundEffectsAction, *aboutAction;
+    QAction *newGameAction, *pauseAction, *hintAction, *saveGameAction, *restoreGameAction, *topTenAction,
+        *clearTopTenAction, *exitAction;
+    QAction *settingsAction, *zoomAction, *stayOnTopAction, *musicAction, *soundEffectsAction, *fewestMovesAction,
+        *aboutAction;
 
     GameFlow flow{*this};
     FrameRenderer renderer;
@@ -130,6 +136,14 @@ public:
     void paintBoxPressed(int x, int y);
     void ApplyZoom(bool on);
 
+    // The Hint command asks for a hint; the answer's move slides as a click on its tile
+    // would, once it is there (the game plays on meanwhile), and only if the board is still
+    // the one it was asked for, on the Playing screen. A hint waits this long for a
+    // solution proven shortest before it takes the best one found so far.
+    static constexpr uint32_t HintWaitMs = 120;
+    bool HintPending() const { return hintPending_; }
+    SolverHelp& Help() { return help_; }
+
     // GameHost
     void PlaySoundEffect(const char* name) override;
     bool SoundEffectsOn() const override;
@@ -156,6 +170,8 @@ public slots:
     void toggleStayOnTop();
     void toggleMusic();
     void toggleSoundEffects();
+    void toggleFewestMoves();
+    void hint();
     void saveGame();
     void restoreGame();
     void clearTopTen();
@@ -195,6 +211,23 @@ private:
     ScreenState shownState_ = ScreenState::Loading;
     uint64_t levelLoads_ = 0, shownLevelLoads_ = 0;
     void StoreRecords();
+
+    // The solver's help: the searches, the hint asked for and the poll that takes their
+    // answers on this thread while one is awaited.
+    SolverHelp help_;
+    QTimer solverPoll_;
+    bool hintPending_ = false;
+    int hintCols_ = 0;
+    int32_t hintGrid_[Board::MaxCells][Board::MaxCells] = {};  // the board the hint is for
+    uint32_t hintAsked_ = 0;                                      // FrameClock at the key
+    void PollSolvers();
+    // Runs the poll while an answer is awaited: a hint, or the fewest moves the level-complete
+    // screen is to show; stops it otherwise.
+    void AwaitSolvers();
+    // The level in play has just started, from a load or a restore.
+    void LevelStarted();
+    // Another game: no hint pending, no hint search until the next hint.
+    void DropHints();
 
     SettingsStore& store_;
     platform::Audio* audio_ = nullptr;

@@ -36,10 +36,14 @@ void GameFlow::PollInput(const Keys& keys) {
 
 void GameFlow::MouseDown(int x, int y) {
     if (State == ScreenState::LevelComplete) NextLevel();
-    if (State != ScreenState::Playing || board.Sliding) return;
-    int cell = board.CellAtPoint(x, y);
-    if (cell != -1) MoveCell(cell);
+    PressCell(board.CellAtPoint(x, y));
+}
+
+bool GameFlow::PressCell(int index) {
+    if (State != ScreenState::Playing || board.Sliding) return false;
+    if (index != -1) MoveCell(index);
     CheckSolved();
+    return true;
 }
 
 void GameFlow::TickLevelClock() {
@@ -60,7 +64,8 @@ void GameFlow::NextLevel() {
     const bool clockRan = TimerActive;
     TimerActive = false;
     if (!ResultRecorded) {
-        host_.RecordResult(board.MoveCount, clockRan ? TimeLeft : -1);
+        // A game played with hints ends as one that is not better than any entry.
+        if (!Hinted) host_.RecordResult(board.MoveCount, clockRan ? TimeLeft : -1);
         ResultRecorded = true;
     }
     State = ScreenState::TopTen;
@@ -96,6 +101,7 @@ void GameFlow::StartNewGame() {
     LevelIndex = 0;
     board.MoveCount = 0;
     ResultRecorded = false;
+    Hinted = false;
 }
 
 void GameFlow::StartLevel(int32_t timeLimit) {

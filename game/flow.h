@@ -39,6 +39,8 @@ public:
     bool TimerActive = false;
     int32_t TimeLeft = 0;
     bool ResultRecorded = false;
+    // The player took a hint in this game: its result is not offered to the Top 10.
+    bool Hinted = false;
 
     // Keys held at the moment of a poll.
     struct Keys {
@@ -49,12 +51,16 @@ public:
     bool AdvanceSlide() { return board.AdvanceSlide(host_.SlideSpeed()); }  // true when a slide ended
     void PollInput(const Keys& keys);
     void MouseDown(int x, int y);
+    // A press on the cell at `index` of the Playing board (-1: beside the board), as a
+    // click there makes it: the tile slides if it can, and the solved board completes.
+    // Nothing happens on another screen or while a tile slides; false then.
+    bool PressCell(int index);
     void TickLevelClock();
     void NextLevel();
     bool CheckSolved();
     void TogglePause();
     void ToggleTopTen();
-    void StartNewGame();  // the state part of New game; the host then loads level 0
+    void StartNewGame();  // the state part of New game (the hint mark cleared); the host then loads level 0
 
     // A level load starts the clock (a limit of 0 seconds: no clock, TimeLeft kept) and
     // clears a slide that still refers to the old board.

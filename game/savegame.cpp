@@ -99,8 +99,11 @@ SaveGameRecord DecodeSaveGame(const std::vector<uint8_t>& stored) {
     return std::move(*rec);
 }
 
-void WriteSaveGame(SettingsStore& store, const SaveGameRecord& record) {
+void WriteSaveGame(SettingsStore& store, const SaveGameRecord& record, bool hinted) {
     store.WriteBinary(SaveGameRecord::kValueName, EncodeSaveGame(record));
+    // A player who never took a hint finds no value of it in the store.
+    if (hinted || store.Read(kHintedValueName).type != StoreValueType::Missing)
+        store.WriteString(kHintedValueName, hinted ? "1" : "0");
     store.Sync();
 }
 
@@ -108,6 +111,11 @@ std::optional<SaveGameRecord> ReadSaveGame(const SettingsStore& store) {
     std::optional<std::vector<uint8_t>> stored = store.ReadBinary(SaveGameRecord::kValueName);
     if (!stored) return std::nullopt;
     return DecodeSaveGame(*stored);
+}
+
+bool ReadSaveGameHinted(const SettingsStore& store) {
+    const StoreValue v = store.Read(kHintedValueName);
+    return v.type == StoreValueType::String && v.text == "1";
 }
 
 bool SavedBoardFits(const SaveGameRecord& record, int boardSize) {

@@ -8,7 +8,8 @@
 //   2. Open the saved gamepack's header; if it opens, CheckSavedLevel(record, LevelCount,
 //      CellsPerSide()) refuses a level the gamepack does not have or a board that does not
 //      fit its size, again before anything changes.
-//   3. Load the level, then ApplySavedBoard and take MoveCount and TimeLeft from the record.
+//   3. Load the level, then ApplySavedBoard and take MoveCount and TimeLeft from the record,
+//      and the hint mark from ReadSaveGameHinted.
 
 #include <cstddef>
 #include <cstdint>
@@ -62,11 +63,18 @@ std::vector<uint8_t> EncodeSaveGame(const SaveGameRecord& record);
 SaveGameRecord DecodeSaveGame(const std::vector<uint8_t>& stored);
 
 // Replaces any earlier save and makes it durable; throws StoreError when the store
-// cannot be written, so a save that did not happen is not taken for one.
-void WriteSaveGame(SettingsStore& store, const SaveGameRecord& record);
+// cannot be written, so a save that did not happen is not taken for one. `hinted` marks a
+// game in which a hint was taken (it does not enter the Top 10): the mark is kept beside
+// the record, as the string value kHintedValueName ("1" or "0"), so that the record itself
+// stays as it is; it is written with every save once a game has been saved marked.
+void WriteSaveGame(SettingsStore& store, const SaveGameRecord& record, bool hinted = false);
+constexpr const char* kHintedValueName = "SavegameHinted";
 // Empty when there is no save. Throws StoreTypeError for a value that is not binary or
 // not 531 bytes long, and whatever DecodeSaveGame throws.
 std::optional<SaveGameRecord> ReadSaveGame(const SettingsStore& store);
+// The saved game's hint mark: true only for "1". A save made before the mark existed has
+// none and is unmarked.
+bool ReadSaveGameHinted(const SettingsStore& store);
 
 // Throws SaveGameError unless the record's level is one of the gamepack's levelCount
 // levels and its board is a boardSize x boardSize puzzle: the live cells hold each tile

@@ -48,12 +48,13 @@ int GameSettings::SlideSpeedValue() const {
 }
 
 void GameSettings::Load(const SettingsStore& store) {
-    // Music and sound effects are on unless switched off; stay-on-top and zoom are off
-    // unless switched on.
+    // Music and sound effects are on unless switched off; stay-on-top, zoom and the fewest
+    // moves are off unless switched on.
     PlayMusic = Flag(ReadText(store, "PlayMusic") != "0");
     PlaySoundFX = Flag(ReadText(store, "PlaySoundFX") != "0");
     OnTop = Flag(ReadText(store, "OnTop") == "1");
     SetDoubleSize(ReadText(store, "DoubleSize") == "1");
+    FewestMoves = Flag(ReadText(store, "FewestMoves") == "1");
 
     MusicVolume = NumberOrDefault(ReadText(store, "MusicVolume"), kMinMusicVolume,
                                   kMaxMusicVolume, kDefaultMusicVolume);
@@ -68,6 +69,7 @@ void GameSettings::Save(SettingsStore& store) const {
     store.WriteString("PlaySoundFX", Flag(SoundFXOn()));
     store.WriteString("OnTop", Flag(OnTopOn()));
     store.WriteString("DoubleSize", Flag(DoubleSizeChecked));
+    store.WriteString("FewestMoves", Flag(FewestMovesOn()));
     // Numbers are written as the values in effect, so text that fell back is mended.
     store.WriteString("MusicVolume", std::to_string(MusicVolumeValue()));
     store.WriteString("GamepackName", UnfoundGamepack.empty() ? GamepackName : UnfoundGamepack);

@@ -1,6 +1,6 @@
 #pragma once
-// The game's seven settings, held as text as they are stored: flags are "1" or "0" and
-// count as on when they differ from "0"; numbers are decimal text.
+// The game's settings, held as text as they are stored: flags are "1" or "0" and count as
+// on when they differ from "0"; numbers are decimal text.
 
 #include <string>
 
@@ -27,6 +27,8 @@ public:
     std::string MusicVolume = kDefaultMusicVolume;
     std::string GamepackName = kDefaultGamepackName;  // file-system bytes
     std::string SlideSpeed = kDefaultSlideSpeed;
+    // The level-complete screen tells the fewest moves the level could have taken.
+    std::string FewestMoves = "0";
     // The gamepack the player chose while it cannot be found. The default pack is played
     // meanwhile (GamepackName: what a result or a saved game names), but the choice is what
     // is stored, so that the pack is played again once it is back. Empty while the pack
@@ -44,6 +46,7 @@ public:
     bool SoundFXOn() const { return PlaySoundFX != "0"; }
     bool OnTopOn() const { return OnTop != "0"; }
     bool DoubleSizeOn() const { return DoubleSize != "0"; }
+    bool FewestMovesOn() const { return FewestMoves != "0"; }
 
     // The Zoom command: sets both the zoom in effect and the menu's check mark.
     void SetDoubleSize(bool on) {
@@ -61,11 +64,11 @@ public:
     int SlideSpeedValue() const;
     void SetMusicVolume(int volume) { MusicVolume = std::to_string(volume); }
 
-    // Reads the seven values; a missing, empty or wrongly typed value takes its default,
+    // Reads the values; a missing, empty or wrongly typed value takes its default,
     // as does a number that is not in range. Flags are normalised to "1"/"0". Never throws
     // for the contents of the store, so the game always starts.
     void Load(const SettingsStore& store);
-    // Writes the seven values; the caller syncs.
+    // Writes the values; the caller syncs.
     void Save(SettingsStore& store) const;
 };
 

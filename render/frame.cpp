@@ -103,7 +103,8 @@ bool FrameRenderer::SameInputs(const FrameModel& m) const {
     const StillInputs& last = lastInputs_;
     bool same = last.state == m.state && last.size == BackBuffer.size() && last.tiles == m.tiles &&
                 last.tileKeys.size() == size_t(m.tileCount) && (m.board != nullptr) &&
-                SameBoard(last.board, *m.board) && SameStatus(last.status, m.status);
+                SameBoard(last.board, *m.board) && SameStatus(last.status, m.status) &&
+                last.levelLine == m.levelLine;
     for (int i = 0; same && i < m.tileCount; ++i) same = last.tileKeys[size_t(i)] == m.tiles[i].cacheKey();
     return same;
 }
@@ -117,6 +118,7 @@ void FrameRenderer::KeepInputs(const FrameModel& m) {
     last.tileKeys.resize(size_t(m.tileCount));
     for (int i = 0; i < m.tileCount; ++i) last.tileKeys[size_t(i)] = m.tiles[i].cacheKey();
     last.status = m.status;
+    last.levelLine = m.levelLine;
 }
 
 namespace {
@@ -296,7 +298,7 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
     }
     case ScreenState::LevelComplete: {
         QPainter painter(&BackBuffer);
-        if (model.board) DrawLevelComplete(painter, *model.board, model.tiles, model.tileCount, w);
+        if (model.board) DrawLevelComplete(painter, *model.board, model.tiles, model.tileCount, w, model.levelLine);
         break;
     }
     case ScreenState::Paused: {

@@ -23,6 +23,7 @@ struct FrameModel {
     const QImage* preview = nullptr;      // the level picture in grey (Paused)
     QString scroller;                     // the Paused screen's scroller text
     const HiScoreTable* hiScores = nullptr;
+    QString levelLine;                    // under "Very Good!" (LevelComplete); empty: none
 
     // Animation the screens advance as they draw; the main window keeps them, so that
     // they stay frozen while another screen is shown.
@@ -77,6 +78,7 @@ private:
         const QImage* tiles = nullptr;
         std::vector<qint64> tileKeys;
         StatusLine status;
+        QString levelLine;
     };
     static bool Still(const FrameModel& model);
     bool SameInputs(const FrameModel& model) const;

@@ -55,7 +55,7 @@ void DrawLoading(QPainter& painter, int width, int height) {
 }
 
 void DrawLevelComplete(QPainter& painter, const Board& board, const QImage* tiles, int tileCount,
-                       int width) {
+                       int width, const QString& line) {
     painter.save();
     const int n = board.BoardCols;
     for (int c = 0; c < n; ++c)
@@ -69,7 +69,20 @@ void DrawLevelComplete(QPainter& painter, const Board& board, const QImage* tile
     Use(painter, font, kWhite);
     const QString text = "Very Good!";
     DrawTextAt(painter, Centred(width, font, text), 12, text);
+    if (!line.isEmpty()) {
+        // Between "Very Good!" and the picture, which starts 50 pixels down.
+        const QFont small = ArialFont(9);
+        Use(painter, small, kWhite);
+        DrawTextAt(painter, Centred(width, small, line), 34, line);
+    }
     painter.restore();
+}
+
+QString MovesLine(int moves, int fewest, bool proven) {
+    QString line = QString::number(moves) + (moves == 1 ? " move" : " moves");
+    if (fewest < 0) return line;
+    if (proven) return line + "; " + QString::number(fewest) + " was possible";
+    return line + "; the fewest is at most " + QString::number(fewest);
 }
 
 void DrawGameOver(QPainter& painter, int width, int height) {

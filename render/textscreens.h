@@ -38,9 +38,15 @@ QString ScrollerText(const ScrollerInfo& info);
 // width and height are the BackBuffer's (and the paint box's) size.
 void DrawLoading(QPainter& painter, int width, int height);
 // The solved picture, every tile filling its whole cell, under "Very Good!". tiles[t] is
-// tile t's picture; a grid entry outside 0..tileCount-1 leaves its cell black.
+// tile t's picture; a grid entry outside 0..tileCount-1 leaves its cell black. A `line`
+// that is not empty stands in small letters under "Very Good!".
 void DrawLevelComplete(QPainter& painter, const Board& board, const QImage* tiles, int tileCount,
-                       int width);
+                       int width, const QString& line = QString());
+// The level-complete screen's line of the moves taken on the level and the fewest it could
+// have taken from its start: "42 moves" while the fewest is not known (fewest < 0),
+// "42 moves; 36 was possible" when it is proven, and "130 moves; the fewest is at most 118"
+// for the best solution found but not proven.
+QString MovesLine(int moves, int fewest, bool proven);
 void DrawGameOver(QPainter& painter, int width, int height);
 // One frame of the drift: a pixel along each axis, turning back on the frame after the
 // picture has touched an edge, then the picture at its new place.

@@ -4,13 +4,17 @@
 // exceed 45 ms; exits 1 if any interval outside the load does. The first second, with the
 // window's first showing, is in the distribution and also reported on its own.
 //
-// usage: marlipan-framepacing GAMEPACK_FOLDER [SECONDS] [INTERVALS.txt]
+// usage: marlipan-framepacing GAMEPACK_FOLDER [SECONDS] [INTERVALS.txt] [--hints=PACK]
 // Runs on whatever platform QT_QPA_PLATFORM names (bench/frame_pacing.sh runs it under
 // Xvfb) and plays through SDL (SDL_AUDIODRIVER=dummy needs no sound card). The optional
 // file receives every interval in milliseconds, one a line, with the user-interface
 // thread's CPU time in it and its phase.
+// With --hints, the game plays PACK by hints alone (one every 400 ms, Space on a finished
+// level) with Fewest moves on, and the solver starts without tables, as on a first start:
+// its searches and its table builds work on the other threads meanwhile.
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
@@ -24,6 +28,7 @@
 #include "app/mainwindow.h"
 #include "platform/keystate.h"
 #include "platform/sdlaudio.h"
+#include "solver/tables.h"
 
 namespace {
 
@@ -50,20 +55,35 @@ double Quantile(std::vector<double> v, double q) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s GAMEPACK_FOLDER [SECONDS] [INTERVALS.txt]\n", argv[0]);
+    std::vector<std::string> args;
+    std::string hintPack;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--hints=", 0) == 0) hintPack = arg.substr(8);
+        else args.push_back(arg);
+    }
+    if (args.empty()) {
+        std::fprintf(stderr, "usage: %s GAMEPACK_FOLDER [SECONDS] [INTERVALS.txt] [--hints=PACK]\n", argv[0]);
         return 2;
     }
-    if (!QDir::setCurrent(QString::fromLocal8Bit(argv[1]))) {
-        std::fprintf(stderr, "no folder %s\n", argv[1]);
+    if (!QDir::setCurrent(QString::fromStdString(args[0]))) {
+        std::fprintf(stderr, "no folder %s\n", args[0].c_str());
         return 2;
     }
-    const double seconds = argc > 2 ? std::stod(argv[2]) : 60.0;
+    const double seconds = args.size() > 1 ? std::stod(args[1]) : 60.0;
+    const bool hints = !hintPack.empty();
     KeyState::Install(&app);
 
     MemoryStore store;  // first run: music and effects on, default.spx
+    if (hints) {
+        store.WriteString("GamepackName", hintPack);
+        store.WriteString("FewestMoves", "1");
+    }
+    // A cache folder of its own, empty: the tables are built during the run.
+    QTemporaryDir cache;
+    auto tables = std::make_shared<solver::TableStore>(cache.path().toStdString());
     platform::SdlAudio audio;
-    MainWindow form(store, &audio);
+    MainWindow form(store, &audio, tables);
     if (form.StartFailed()) return 2;
     form.show();
 
@@ -95,6 +115,14 @@ int main(int argc, char** argv) {
     int arrow = 0;
     QTimer keys;
     QObject::connect(&keys, &QTimer::timeout, [&] {
+        if (hints) {
+            form.flow.Hinted = true;  // as if Yes was answered
+            if (form.flow.State == ScreenState::Playing) form.hintAction->trigger();
+            if (form.flow.State != ScreenState::LevelComplete) return;
+            KeyState::SetDown(VK::Space, true);
+            QTimer::singleShot(60, [] { KeyState::SetDown(VK::Space, false); });
+            return;
+        }
         const int vk[4] = {VK::Left, VK::Up, VK::Right, VK::Down};
         for (int k : vk) KeyState::SetDown(k, false);
         if (form.flow.State == ScreenState::Playing) KeyState::SetDown(vk[arrow++ % 4], true);
@@ -135,8 +163,8 @@ int main(int argc, char** argv) {
         // the processor (a busy machine), not in the game.
         if (i.ms > 45.0) std::printf("  %.2f ms (%s), of it %.2f ms of the game's own CPU time\n", i.ms, i.phase, i.cpuMs);
     }
-    if (argc > 3) {
-        std::ofstream out(argv[3]);
+    if (args.size() > 2) {
+        std::ofstream out(args[2]);
         for (const Interval& i : intervals)
             out << i.ms << ' ' << i.cpuMs << ' ' << (i.load ? "load" : i.phase) << '\n';
     }
@@ -152,5 +180,10 @@ int main(int argc, char** argv) {
     std::printf("the longest interval in the first second: %.2f ms\n", startMs);
     std::printf("the interval with the level load: %.2f ms\n", loadMs);
     std::printf("intervals above 45 ms outside the load: %d\n", over);
+    if (hints) {
+        const QString built = QDir(cache.path()).entryList(QDir::Files).join(' ');
+        std::printf("hints: %s, %d moves, level %d, tables built: %s\n", hintPack.c_str(), form.flow.board.MoveCount,
+                    form.flow.LevelIndex + 1, built.toLocal8Bit().constData());
+    }
     return over == 0 ? 0 : 1;
 }

@@ -45,6 +45,7 @@ TEST_F(DialogCommands, SettingsOkOnAnotherPackStartsItsFirstLevelAndTheLoopResum
     MainWindow& w = Start();
     w.flow.LevelIndex = 2;
     w.flow.board.MoveCount = 17;
+    w.flow.Hinted = true;
     ASSERT_EQ(w.flow.board.BoardCols, 4);
 
     RunWhileOpen<SettingsDialog>(&MainWindow::showSettings, [](SettingsDialog& d) {
@@ -61,6 +62,7 @@ TEST_F(DialogCommands, SettingsOkOnAnotherPackStartsItsFirstLevelAndTheLoopResum
     EXPECT_EQ(w.flow.LevelIndex, 0);
     EXPECT_EQ(w.flow.board.BoardCols, 3);
     EXPECT_EQ(w.flow.State, ScreenState::Playing);
+    EXPECT_FALSE(w.flow.Hinted) << "another pack is another game: its hints are its own";
 }
 
 TEST_F(DialogCommands, APackChosenInSettingsReplacesAChoiceThatWasNotFound) {
@@ -86,6 +88,7 @@ TEST_F(DialogCommands, SettingsOkOnTheSamePackLeavesThePausedScreenWithItsCheckM
     MainWindow& w = Start();
     w.flow.LevelIndex = 1;
     w.flow.board.MoveCount = 5;
+    w.flow.Hinted = true;
     w.togglePause();
     ASSERT_EQ(w.flow.State, ScreenState::Paused);
     int32_t grid[Board::MaxCells][Board::MaxCells];
@@ -95,6 +98,7 @@ TEST_F(DialogCommands, SettingsOkOnTheSamePackLeavesThePausedScreenWithItsCheckM
     EXPECT_EQ(w.flow.State, ScreenState::Playing);
     EXPECT_EQ(w.flow.LevelIndex, 1);
     EXPECT_EQ(w.flow.board.MoveCount, 5);
+    EXPECT_TRUE(w.flow.Hinted) << "the same game goes on";
     EXPECT_EQ(std::memcmp(grid, w.flow.board.TileGrid, sizeof grid), 0);
     w.togglePause();  // one P pauses again
     EXPECT_EQ(w.flow.State, ScreenState::Paused);

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <chrono>
+#include <thread>
 
 #include "platform/keystate.h"
 #include "tests/app/windowfixture.h"
@@ -308,6 +310,10 @@ TEST_F(FrameLoop, EveryChangeOfWhatTheNextFrameShowsWakesTheLoop) {
         {"the Top 10 command again", [&] { form.topTenAction->trigger(); }, ScreenState::Playing},
         {"New game", [&] { form.newGameAction->trigger(); }, ScreenState::Playing},
         {"Zoom", [&] { form.zoomAction->trigger(); }, ScreenState::Playing},
+        {"a hint, whose answer comes from the solver's thread", [&] {
+             form.flow.Hinted = true;  // taken before: no question
+             form.hintAction->trigger();
+         }, ScreenState::Playing},
         {"the hidden combination's last key", [&] {
              for (int vk : {VK::Escape, VK::Shift, VK::Alt}) KeyState::SetDown(vk, true);
              KeyState::SetDown(VK::Home, true);
@@ -331,6 +337,39 @@ TEST_F(FrameLoop, EveryChangeOfWhatTheNextFrameShowsWakesTheLoop) {
         ExpectScreenIsCurrent("once the change has come to rest");
     }
     EXPECT_EQ(form.flow.LevelIndex, 1) << "the finished picture led to the next level";
+}
+
+// The fewest moves of a level come from the solver's thread when they come: the
+// level-complete screen, asleep meanwhile, shows them then.
+TEST_F(FrameLoop, FewestMovesThatComeAfterTheLevelCompleteScreenWakeTheLoop) {
+    Write("default.spx", MakeGamepack(2, 0, 1));  // 5 x 5
+    MainWindow& form = Shown();
+    form.Help().fewestSeconds = 1;
+    // No other timer's event may stand in for the answer's.
+    form.effectsTimer->stop();
+    form.levelClock->stop();
+    Board& b = form.flow.board;
+    b.SolveBoardNow();
+    b.TileGrid[4][4] = b.EmptyMarker();
+    ASSERT_TRUE(form.flow.CheckSolved());
+    form.fewestMovesAction->trigger();
+    ASSERT_TRUE(RunUntilAsleep());
+    ASSERT_TRUE(form.Help().LevelSearching()) << "asleep before the search is over";
+    const QImage before = form.paintBox->Shown().copy();
+    // The event loop waits for events while the answer comes, as the game's does; it is
+    // told to stop a while after the answer, by an event that wakes no frame itself.
+    QEventLoop loop;
+    std::thread watch([&] {
+        while (form.Help().LevelSearching()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    watch.join();
+    EXPECT_FALSE(form.Asleep()) << "woken by the figure";
+    ASSERT_TRUE(RunUntilAsleep());
+    EXPECT_NE(form.paintBox->Shown(), before);
+    ExpectScreenIsCurrent("with the figure");
 }
 
 // A part of the window uncovered under a message box shows black until a frame is drawn

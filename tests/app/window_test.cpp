@@ -49,6 +49,7 @@ TEST_F(MainWindowTest, MenuHasEveryItemWithItsShortcutAndCheckMark) {
     const Item items[] = {
         {"&New game", QKeySequence("Ctrl+N"), false, false},
         {"&Pause/Preview", QKeySequence("P"), true, false},
+        {"&Hint", QKeySequence("H"), false, false},
         {"&Save game", QKeySequence("Ctrl+S"), false, false},
         {"&Restore game", QKeySequence("Ctrl+R"), false, false},
         {"Show Top &10", QKeySequence("Ctrl+1"), true, false},
@@ -59,6 +60,7 @@ TEST_F(MainWindowTest, MenuHasEveryItemWithItsShortcutAndCheckMark) {
         {"Stay On To&p", QKeySequence("Ctrl+P"), true, false},
         {"&Music", QKeySequence("Ctrl+M"), true, true},
         {"Sound &FX", QKeySequence("Ctrl+F"), true, true},
+        {"Fe&west moves", QKeySequence(), true, false},
         {"&About", QKeySequence("Alt+F1"), false, false},
     };
     for (const Item& item : items) {
@@ -71,6 +73,10 @@ TEST_F(MainWindowTest, MenuHasEveryItemWithItsShortcutAndCheckMark) {
     QStringList menus;
     for (QAction* a : form.menuBar()->actions()) menus << a->text();
     EXPECT_EQ(menus, QStringList({"&File", "&Options", "&Help"}));
+    QStringList file;
+    for (QAction* a : form.menuBar()->actions().at(0)->menu()->actions()) file << a->text();
+    EXPECT_EQ(file, QStringList({"&New game", "&Pause/Preview", "&Hint", "&Save game", "&Restore game", "",
+                                 "Show Top &10", "Clear Top 10 Table", "", "E&xit"}));
 }
 
 TEST_F(MainWindowTest, TriggeredCheckItemsToggleOnlyWhereTheyAct) {

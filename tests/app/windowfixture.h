@@ -12,6 +12,7 @@
 #include "app/mainwindow.h"
 #include "tools/lh5/lh5pack.h"
 #include "tests/gamepack/testutil.h"
+#include "tests/solver/testboards.h"
 
 // A gamepack of `levels` levels with block pictures, `songs` of them with a tiny song.
 inline std::vector<uint8_t> MakeGamepack(int sizeIndex, int timerIndex, int levels, int songLevels = 0) {
@@ -47,8 +48,13 @@ protected:
         testutil::WriteFile(dir_.filePath(QString::fromStdString(name)).toStdString(), bytes);
     }
     MainWindow& Start() {
-        form = std::make_unique<MainWindow>(store);
+        form = std::make_unique<MainWindow>(store, nullptr, Tables());
         return *form;
+    }
+    // The solver's tables of every window of the test program: small ones, in memory.
+    static std::shared_ptr<solver::TableStore> Tables() {
+        static const auto tables = std::make_shared<solver::TableStore>("", testboards::SmallPlan());
+        return tables;
     }
     QString Path(const QString& name) const { return dir_.filePath(name); }
 

@@ -264,6 +264,17 @@ TEST_F(Flow, FinishingTheLastLevelRecordsOnceWithTheClockOrMinusOne) {
     EXPECT_EQ(other.results[0].second, -1);
 }
 
+TEST_F(Flow, GameWithAHintEndsOnTheTopTenWithoutItsResult) {
+    host.levelCount = 1;
+    flow.Hinted = true;
+    flow.board.MoveCount = 3;
+    flow.State = ScreenState::LevelComplete;
+    flow.NextLevel();
+    EXPECT_TRUE(host.results.empty());
+    EXPECT_EQ(flow.State, ScreenState::TopTen);
+    EXPECT_TRUE(host.topTen);
+}
+
 TEST_F(Flow, ClickLeavingLevelCompleteAlsoMovesOnTheNewBoard) {
     flow.State = ScreenState::LevelComplete;
     const int movesBefore = flow.board.MoveCount;
@@ -279,6 +290,7 @@ TEST_F(Flow, SpaceOnGameOverStartsANewGame) {
     flow.board.MoveCount = 30;
     flow.LevelIndex = 2;
     flow.ResultRecorded = true;  // an earlier game of this run was finished
+    flow.Hinted = true;
     flow.State = ScreenState::GameOver;
     GameFlow::Keys space;
     space.space = true;
@@ -287,6 +299,7 @@ TEST_F(Flow, SpaceOnGameOverStartsANewGame) {
     EXPECT_EQ(flow.LevelIndex, 0);
     EXPECT_EQ(flow.board.MoveCount, 0);
     EXPECT_FALSE(flow.ResultRecorded) << "the new game's result will be offered";
+    EXPECT_FALSE(flow.Hinted) << "the new game took no hint";
     EXPECT_EQ(flow.State, ScreenState::Playing);
 }
 

@@ -95,6 +95,18 @@ TEST(SaveGameRoundTrip, StoreKeepsLevelTimeMovesAndBoard) {
     }
 }
 
+TEST(SaveGameRoundTrip, HintMarkIsDurableWithTheRecordAndOnlyOneMarks) {
+    MemoryStore store;
+    WriteSaveGame(store, SampleRecord(), true);
+    EXPECT_EQ(store.SyncCount(), 1);
+    ASSERT_EQ(store.Committed().count(kHintedValueName), 1u) << "made durable by the save's own sync";
+    EXPECT_TRUE(ReadSaveGameHinted(store));
+    for (const StoreValue& other : {StoreValue{StoreValueType::String, "yes", {}}, Binary({'1'}), StoreValue{}}) {
+        store.Put(kHintedValueName, other);
+        EXPECT_FALSE(ReadSaveGameHinted(store)) << other.text;
+    }
+}
+
 TEST(SaveGameRoundTrip, NoSaveMeansNothingToRestore) {
     MemoryStore store;
     EXPECT_FALSE(ReadSaveGame(store).has_value());

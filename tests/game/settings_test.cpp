@@ -28,6 +28,7 @@ TEST(SettingsFirstRun, NoStoreGivesTheDefaultsAndExitWritesAllEight) {
     EXPECT_TRUE(s.SoundFXOn());
     EXPECT_FALSE(s.OnTopOn());
     EXPECT_FALSE(s.DoubleSizeOn());
+    EXPECT_FALSE(s.FewestMovesOn());
     EXPECT_EQ(s.MusicVolume, "128");
     EXPECT_EQ(s.GamepackName, "default.spx");
     EXPECT_EQ(s.SlideSpeed, "10");
@@ -41,6 +42,7 @@ TEST(SettingsFirstRun, NoStoreGivesTheDefaultsAndExitWritesAllEight) {
     EXPECT_EQ(Stored(store, "PlaySoundFX"), "1");
     EXPECT_EQ(Stored(store, "OnTop"), "0");
     EXPECT_EQ(Stored(store, "DoubleSize"), "0");
+    EXPECT_EQ(Stored(store, "FewestMoves"), "0");
     EXPECT_EQ(Stored(store, "MusicVolume"), "128");
     EXPECT_EQ(Stored(store, "GamepackName"), "default.spx");
     EXPECT_EQ(Stored(store, "SlideSpeed"), "10");
@@ -74,20 +76,28 @@ TEST(SettingsFlags, OffByDefaultFlagsCountOnlyOneAsOnAndWriteZeroOtherwise) {
         MemoryStore store;
         store.Put("OnTop", Text(stored));
         store.Put("DoubleSize", Text(stored));
+        store.Put("FewestMoves", Text(stored));
         GameSettings s;
         s.Load(store);
         EXPECT_EQ(s.OnTop, "0") << stored;
         EXPECT_FALSE(s.DoubleSizeOn()) << stored;
+        EXPECT_FALSE(s.FewestMovesOn()) << stored;
         s.Save(store);
         store.Sync();
         EXPECT_EQ(Stored(store, "OnTop"), "0") << stored;
         EXPECT_EQ(Stored(store, "DoubleSize"), "0") << stored;
+        EXPECT_EQ(Stored(store, "FewestMoves"), "0") << stored;
     }
     MemoryStore store;
     store.Put("OnTop", Text("1"));
+    store.Put("FewestMoves", Text("1"));
     GameSettings s;
     s.Load(store);
     EXPECT_TRUE(s.OnTopOn());
+    EXPECT_TRUE(s.FewestMovesOn());
+    s.Save(store);
+    store.Sync();
+    EXPECT_EQ(Stored(store, "FewestMoves"), "1");
 }
 
 TEST(SettingsZoom, SmallScreenNeverZoomsButKeepsTheStoredChoice) {

@@ -238,6 +238,8 @@ TEST_F(BoardDrawing, OnlyScreensWithoutAnimationRepeatAndOnlyWhileTheirInputsDo)
         model.status.timerActive = true;
         model.status.timeLeft = 40 - int(state);
         redrawn("the status line");
+        model.levelLine = QString("%1 moves").arg(int(state));
+        redrawn("the line under \"Very Good!\"");
         renderer.BackBuffer.setPixel(3, 3, qRgb(1, 2, 3));
         redrawn("a pixel written from outside");
         board.Sliding = true;

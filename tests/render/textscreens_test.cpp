@@ -126,6 +126,46 @@ TEST_P(TextScreens, LevelCompleteShowsEveryPieceWithoutGridLines) {
     }
 }
 
+// The line of the fewest moves: small, centred, wholly between "Very Good!" and the picture.
+TEST_P(TextScreens, LevelCompleteLineStandsBetweenVeryGoodAndThePicture) {
+    Board board;
+    board.BoardCols = board.BoardRows = 3;
+    board.TileSize = layout.BoardSize / 3;
+    board.BoardSize = board.TileSize * 3;
+    board.BoardLeft = layout.BoardLeft;
+    board.BoardTop = layout.BoardTop;
+    board.SolveBoardNow();
+    std::vector<QImage> tiles(9, QImage(board.TileSize, board.TileSize, QImage::Format_RGB32));
+    for (QImage& tile : tiles) tile.fill(Grey);
+    model.board = &board;
+    model.tiles = tiles.data();
+    model.tileCount = 9;
+    Draw(ScreenState::LevelComplete);
+    const QImage without = Frame().copy();
+    const QRect above(0, 0, W, layout.BoardTop);
+    const QRect veryGood = Extent(without, above, White);
+    for (const QString line : {"1 move; 1 was possible", "130 moves; the fewest is at most 118"}) {
+        SCOPED_TRACE(line.toStdString());
+        model.levelLine = line;
+        Draw(ScreenState::LevelComplete);
+        const QRect between(0, veryGood.bottom() + 1, W, layout.BoardTop - veryGood.bottom() - 1);
+        const QRect ink = Extent(Frame(), between, White);
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_EQ(Extent(Frame(), above, White), veryGood | ink) << "nothing else is drawn";
+        EXPECT_LT(ink.height(), veryGood.height()) << "smaller than \"Very Good!\"";
+        EXPECT_LE(std::abs(ink.left() - (W - 1 - ink.right())), 3) << "centred";
+        EXPECT_EQ(Frame().copy(0, layout.BoardTop, W, H - layout.BoardTop),
+                  without.copy(0, layout.BoardTop, W, H - layout.BoardTop)) << "the picture as it was";
+    }
+}
+
+TEST(MovesLine, TheMovesAloneUntilTheFewestAreKnownThenProvenOrAtMost) {
+    EXPECT_EQ(MovesLine(42, -1, false), "42 moves");
+    EXPECT_EQ(MovesLine(1, -1, true), "1 move");
+    EXPECT_EQ(MovesLine(42, 36, true), "42 moves; 36 was possible");
+    EXPECT_EQ(MovesLine(130, 118, false), "130 moves; the fewest is at most 118");
+}
+
 TEST_P(TextScreens, PreviewReachesEachEdgeOnOneFrameAndTurnsOnTheNext) {
     const int maxX = W - layout.BoardSize, maxY = H - layout.BoardSize;
     ASSERT_GT(maxX, maxY) << "the two axes turn on different frames";
