@@ -9,7 +9,6 @@
 #include <map>
 
 #include "tests/e2e/xsession.h"
-#include "tests/gamepack/testutil.h"
 
 TEST(EndToEnd, DialogsAndMessageBoxesCarryOnlyTheirOwnCaptions) {
     if (!e2e::HaveXTools()) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
@@ -17,9 +16,7 @@ TEST(EndToEnd, DialogsAndMessageBoxesCarryOnlyTheirOwnCaptions) {
     ASSERT_TRUE(QFile::exists(game)) << game.toStdString();
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    GamepackSource source;
-    source.Levels.push_back({"Only", testutil::BlockJpeg(3, 60), {}, ""});
-    testutil::WriteFile(home.filePath("default.spx").toStdString(), BuildGamepack(source));
+    e2e::WriteOneLevelDefaultPack(home.path());
     // A saved game stored as text: Restore game answers with an error box.
     ASSERT_TRUE(QDir().mkpath(home.filePath("config/Dunmarsh")));
     QFile conf(home.filePath("config/Dunmarsh/Marlipan.conf"));

@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 
 #include "tests/e2e/xsession.h"
-#include "tests/gamepack/testutil.h"
 
 TEST(EndToEnd, AfterAMenuClosesTheArrowsAndSpaceBelongToTheGame) {
     if (!e2e::HaveXTools()) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
@@ -16,9 +15,7 @@ TEST(EndToEnd, AfterAMenuClosesTheArrowsAndSpaceBelongToTheGame) {
     ASSERT_TRUE(QFile::exists(game)) << game.toStdString();
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    GamepackSource source;
-    source.Levels.push_back({"Only", testutil::BlockJpeg(3, 60), {}, ""});
-    testutil::WriteFile(home.filePath("default.spx").toStdString(), BuildGamepack(source));
+    e2e::WriteOneLevelDefaultPack(home.path());
 
     // "File" is clicked open and closed by Escape. Then Left and Down: with a selection
     // left in the bar they would walk it to "Help" and open that menu. Then, on the

@@ -8,21 +8,6 @@
 #include "game/hiscoretable.h"
 #include "platform/store.h"
 #include "tests/e2e/xsession.h"
-#include "tests/gamepack/testutil.h"
-
-namespace {
-
-std::vector<uint8_t> OneLevelPack() {
-    GamepackSource source;
-    source.Description = "One level";
-    GamepackLevelSource level;
-    level.Name = "Only";
-    level.Picture = testutil::BlockJpeg(3, 60);
-    source.Levels.push_back(level);
-    return BuildGamepack(source);
-}
-
-}  // namespace
 
 TEST(EndToEnd, TopTenEntrySurvivesAKillAfterTheGame) {
     if (!e2e::HaveXTools()) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
@@ -30,7 +15,7 @@ TEST(EndToEnd, TopTenEntrySurvivesAKillAfterTheGame) {
     ASSERT_TRUE(QFile::exists(game)) << game.toStdString();
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    testutil::WriteFile(home.filePath("default.spx").toStdString(), OneLevelPack());
+    e2e::WriteOneLevelDefaultPack(home.path());
 
     // The window is found by its title; the four keys are held together, then Space
     // leaves the level-complete screen for the Top 10. Keys are held for a while: the game

@@ -1,11 +1,21 @@
 #pragma once
 // Runs the real game under its own Xvfb server, driven by a bash script with xdotool, in a
 // temporary home: the way the end-to-end tests use the program as a player would.
+#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 
+#include "tests/gamepack/testutil.h"
+
 namespace e2e {
+
+// What most runs start on: "default.spx" in `folder`, one 3 x 3 level named "Only".
+inline void WriteOneLevelDefaultPack(const QString& folder) {
+    GamepackSource source;
+    source.Levels.push_back({"Only", testutil::BlockJpeg(3, 60), {}, ""});
+    testutil::WriteFile(QDir(folder).filePath("default.spx").toStdString(), BuildGamepack(source));
+}
 
 inline bool HaveXTools() {
     return !QStandardPaths::findExecutable("xvfb-run").isEmpty() &&
