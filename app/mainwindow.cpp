@@ -371,6 +371,8 @@ void MainWindow::RunFrameLoop() {
     // A move that ended, a level loaded: the hint search turns to the new board.
     if (flow.State == ScreenState::Playing && !flow.board.Sliding) help_.FollowBoard(flow.board);
     AwaitSolvers();
+    // A second after the last effect the sound card may close its device, unless music plays.
+    if (audio_ && now - lastEffect_ > KeepPaceMs) audio_->Rest();
     next.sleep = now - lastMovement_ > KeepPaceMs && Quiet();
 }
 
@@ -726,6 +728,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::PlaySoundEffect(const char* name) {
     if (!audio_ || !name) return;
+    lastEffect_ = FrameClock();
     for (int i = 0; i < 3; ++i)
         if (qstricmp(name, kEffectNames[i]) == 0) audio_->PlayEffect(soundEffects_[i]);
 }

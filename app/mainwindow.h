@@ -208,6 +208,7 @@ private:
     // Movement, input or a change of screen or level keeps the loop at its pace for a while.
     bool restarted_ = true;    // the loop has (re)started: its first frame counts as movement
     uint32_t lastMovement_ = 0;
+    uint32_t lastEffect_ = 0;   // FrameClock when the last sound effect was asked for
     ScreenState shownState_ = ScreenState::Loading;
     uint64_t levelLoads_ = 0, shownLevelLoads_ = 0;
     void StoreRecords();

@@ -23,6 +23,10 @@ public:
     // Starts an effect and returns at once; it cuts off the effect still playing. An
     // unknown id, or no sound device, plays nothing.
     virtual void PlayEffect(int id) = 0;
+    // Nothing new has played for a while: the card may close its device if nothing is
+    // playing and the music's device is closed, and open it again for the next effect or
+    // song. Called on the user-interface thread.
+    virtual void Rest() {}
 };
 
 }  // namespace platform

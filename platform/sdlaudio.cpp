@@ -275,6 +275,7 @@ SdlAudio::~SdlAudio() {
     // The music's reporting thread goes first: a refill there resumes the device.
     waveOut_.Shutdown();
     // No callback runs after this, so the buffers and effects can go.
+    if (closer_.joinable()) closer_.join();
     if (device_) SDL_CloseAudioDevice(device_);
     device_ = 0;
     if (sdlInit_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -283,6 +284,9 @@ SdlAudio::~SdlAudio() {
 bool SdlAudio::OpenDevice() {
     if (device_ || manual_) return true;
     if (!sdlInit_) return false;
+    // Some drivers have a single device: the one given up must be closed first.
+    if (closer_.joinable()) closer_.join();
+    resting_ = false;
     SDL_AudioSpec want{};
     want.freq = kSampleRate;
     want.format = AUDIO_S16SYS;
@@ -400,9 +404,27 @@ int SdlAudio::LoadEffect(const uint8_t* wav, size_t size) {
 
 void SdlAudio::PlayEffect(int id) {
     if (id < 0 || id >= effectCount_ || !HasDevice()) return;
+    if (resting_ && !OpenDevice()) return;
     effectSerial_ = (effectSerial_ + 1) & 0xFFFFFF;
     effectRequest_.store(effectSerial_ << 8 | uint32_t(id + 1), std::memory_order_release);
     Resume();
+}
+
+void SdlAudio::Rest() {
+    // The music's device is opened and closed on this thread too, so it cannot open
+    // meanwhile; and a device that has paused itself has played its last effect to the end.
+    if (!device_ || manual_ || waveOut_.IsOpen() || !Paused()) return;
+    // SDL waits two periods for the card to drain before it closes: on a thread of its
+    // own, so the frames go on meanwhile. A paused device never calls back again.
+    if (closer_.joinable()) closer_.join();
+    const SDL_AudioDeviceID id = device_;
+    device_ = 0;
+    resting_ = true;
+    try {
+        closer_ = std::thread([id] { SDL_CloseAudioDevice(id); });
+    } catch (const std::system_error&) {
+        SDL_CloseAudioDevice(id);
+    }
 }
 
 const std::vector<int16_t>* SdlAudio::EffectSamples(int id) const {

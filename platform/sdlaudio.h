@@ -12,6 +12,7 @@
 //   order) to the engine's done-callback, which refills and requeues them there: never on
 //   the user-interface thread and never inside SDL's callback.
 // - The user-interface thread calls every public operation.
+// - Rest hands the device it closes to a thread of its own, which only waits in SDL.
 
 #include <SDL2/SDL.h>
 
@@ -131,9 +132,14 @@ public:
     SdlWaveOut& Music() { return waveOut_; }
     int LoadEffect(const uint8_t* wav, size_t size) override;
     void PlayEffect(int id) override;
+    // Closes the output device while nothing plays and the music's device is closed: a
+    // paused SDL device still wakes its thread for every period of silence. The next effect
+    // or the music's Open opens it again.
+    void Rest() override;
 
-    // The device is open (or driven by hand); else DeviceError says why not.
-    bool HasDevice() const { return device_ != 0 || manual_; }
+    // The device is open, resting or driven by hand; else DeviceError says why not.
+    bool HasDevice() const { return device_ != 0 || manual_ || resting_; }
+    bool DeviceOpen() const { return device_ != 0; }
     // While nothing plays (no music device open, no effect) the output device is paused:
     // SDL then plays silence without calling back into the mixer. An effect or music
     // resumes it at once.
@@ -159,6 +165,8 @@ private:
     bool sdlInit_ = false;
     bool manual_ = false;
     SDL_AudioDeviceID device_ = 0;
+    bool resting_ = false;   // closed by Rest, to be opened again when wanted
+    std::thread closer_;     // closes the device Rest gave up
     std::string deviceError_;
     std::vector<int32_t> acc_;   // mixing sums, sized when the device opens
 

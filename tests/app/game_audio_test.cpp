@@ -205,6 +205,33 @@ TEST_F(GameSound, WithoutAnySoundCardTheGameRunsSilently) {
     EXPECT_TRUE(messages.empty());
 }
 
+// A second after the last effect, with the music off, the card's device closes: SDL's
+// thread would wake for every period of silence. The next effect opens it; music keeps it.
+TEST_F(GameSound, TheCardRestsASecondAfterTheLastEffectWhileNoMusicPlays) {
+    store.WriteString("PlayMusic", "0");
+    Write("default.spx", Pack({true}));
+    platform::SdlAudio& card = Sdl("dummy");
+    MainWindow& f = StartWith(&card);
+    uint32_t now = 5000;
+    f.FrameClock = [&] { return now; };
+    f.RunFrameLoop();
+    EXPECT_FALSE(card.DeviceOpen());
+    f.PlaySoundEffect("slide");
+    ASSERT_TRUE(card.DeviceOpen()) << card.DeviceError();
+    now += MainWindow::KeepPaceMs;
+    ASSERT_TRUE(audiotest::WaitUntil([&] { return card.Paused(); }));   // the effect is over
+    f.RunFrameLoop();
+    EXPECT_TRUE(card.DeviceOpen()) << "within the second";
+    now += 1;
+    f.RunFrameLoop();
+    EXPECT_FALSE(card.DeviceOpen());
+    f.musicAction->trigger();
+    ASSERT_TRUE(f.MusicEngine->Playing());
+    now += 10 * MainWindow::KeepPaceMs;
+    f.RunFrameLoop();
+    EXPECT_TRUE(card.DeviceOpen()) << "while the music plays";
+}
+
 // The refills run on the device's thread, so the user-interface thread may stall in a
 // level load or sit in a modal dialog without the music running dry.
 TEST_F(GameSound, NoUnderrunWhileALevelLoadsOrADialogIsOpen) {

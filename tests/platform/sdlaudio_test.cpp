@@ -539,4 +539,25 @@ TEST(DummyDriver, TheDeviceIsPausedWhileNothingPlaysAndResumesAtOnce) {
     stillPaused("after the music");
     const platform::MusicStats s = audio.Music().Stats();
     EXPECT_EQ(s.lateRefills, 0u);
+
+    // Even paused, SDL's thread wakes for every period: at rest the device is closed, and
+    // the next effect or song opens it again.
+    audio.Rest();
+    EXPECT_FALSE(audio.DeviceOpen());
+    EXPECT_TRUE(audio.HasDevice());
+    audio.PlayEffect(slide);
+    ASSERT_TRUE(audio.DeviceOpen()) << audio.DeviceError();
+    const uint64_t calls = audio.OutputCallbacks();
+    ASSERT_TRUE(WaitUntil([&] { return audio.OutputCallbacks() > calls + 2; })) << "the effect plays";
+    audio.Rest();
+    EXPECT_TRUE(audio.DeviceOpen()) << "not while an effect plays";
+    ASSERT_TRUE(WaitUntil([&] { return audio.Paused(); }));
+    audio.Rest();
+    ASSERT_FALSE(audio.DeviceOpen());
+    engine.Play();
+    ASSERT_TRUE(WaitUntil([&] { return audio.Music().Stats().buffersPlayed >= s.buffersPlayed + 1; }))
+        << "the music opens it again";
+    audio.Rest();
+    EXPECT_TRUE(audio.DeviceOpen()) << "not while the music's device is open";
+    engine.Stop();
 }
