@@ -413,13 +413,19 @@ void SdlAudio::PlayEffect(int id) {
 void SdlAudio::Rest() {
     // The music's device is opened and closed on this thread too, so it cannot open
     // meanwhile; and a device that has paused itself has played its last effect to the end.
-    if (!device_ || manual_ || waveOut_.IsOpen() || !Paused()) return;
-    // SDL waits two periods for the card to drain before it closes: on a thread of its
-    // own, so the frames go on meanwhile. A paused device never calls back again.
-    if (closer_.joinable()) closer_.join();
+    if (!device_ || manual_ || waveOut_.IsOpen()) return;
     const SDL_AudioDeviceID id = device_;
-    device_ = 0;
+    // The callback runs under the device's lock: with it held none is under way, and one
+    // that paused the device is done with device_. A paused device never calls back again.
+    SDL_LockAudioDevice(id);
+    const bool paused = Paused();
+    if (paused) device_ = 0;
+    SDL_UnlockAudioDevice(id);
+    if (!paused) return;
     resting_ = true;
+    // SDL waits two periods for the card to drain before it closes: on a thread of its
+    // own, so the frames go on meanwhile.
+    if (closer_.joinable()) closer_.join();
     try {
         closer_ = std::thread([id] { SDL_CloseAudioDevice(id); });
     } catch (const std::system_error&) {
