@@ -4,19 +4,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <map>
 
 #include "tests/e2e/xsession.h"
 
-TEST(EndToEnd, DialogsAndMessageBoxesCarryOnlyTheirOwnCaptions) {
-    if (!e2e::HaveXTools()) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
-    const QString game = e2e::BuiltGame();
-    ASSERT_TRUE(QFile::exists(game)) << game.toStdString();
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    e2e::WriteOneLevelDefaultPack(home.path());
+TEST_F(EndToEnd, DialogsAndMessageBoxesCarryOnlyTheirOwnCaptions) {
     // A saved game stored as text: Restore game answers with an error box.
     ASSERT_TRUE(QDir().mkpath(home.filePath("config/Dunmarsh")));
     QFile conf(home.filePath("config/Dunmarsh/Marlipan.conf"));

@@ -1,10 +1,14 @@
 #pragma once
 // Runs the real game under its own Xvfb server, driven by a bash script with xdotool, in a
 // temporary home: the way the end-to-end tests use the program as a player would.
+#include <gtest/gtest.h>
+
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
+#include <QTemporaryDir>
 
 #include "tests/gamepack/testutil.h"
 
@@ -60,3 +64,16 @@ inline XRun RunUnderX(const QString& game, const QString& folder, const QString&
 }
 
 }  // namespace e2e
+
+// The runs that start the built game in a fresh home on the one-level default pack.
+class EndToEnd : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!e2e::HaveXTools()) GTEST_SKIP() << "needs xvfb-run and xdotool (scripts/deps)";
+        ASSERT_TRUE(QFile::exists(game)) << game.toStdString();
+        ASSERT_TRUE(home.isValid());
+        e2e::WriteOneLevelDefaultPack(home.path());
+    }
+    const QString game = e2e::BuiltGame();
+    QTemporaryDir home;
+};
