@@ -66,15 +66,22 @@ int main(int argc, char** argv) {
     solver::SolveOptions proven;
     proven.waitForTables = true;
 
-    std::printf("%s tables; %d hints a board, %d ms after each slide\n", cold ? "no" : "cached", hints, pause);
-    std::printf("board  first hint ms  later hints ms: median  p95  max   on a shortest way\n");
-    bool allFast = true;
-    for (const char* pack : {"default.spx", "harbour.spx", "racing.spx", "expert.spx", "master.spx"}) {
-        QTemporaryDir fresh;
-        auto tables = std::make_shared<solver::TableStore>(cold ? fresh.path().toStdString() : args[1]);
+    // One pack of each board size, each played on tables of its own when cold.
+    const char* const packs[] = {"default.spx", "harbour.spx", "racing.spx", "expert.spx", "master.spx"};
+    const auto storeFor = [](const char* pack) {
         MemoryStore store;
         store.WriteString("GamepackName", pack);
         store.WriteString("PlayMusic", "0");
+        return store;
+    };
+
+    std::printf("%s tables; %d hints a board, %d ms after each slide\n", cold ? "no" : "cached", hints, pause);
+    std::printf("board  first hint ms  later hints ms: median  p95  max   on a shortest way\n");
+    bool allFast = true;
+    for (const char* pack : packs) {
+        QTemporaryDir fresh;
+        auto tables = std::make_shared<solver::TableStore>(cold ? fresh.path().toStdString() : args[1]);
+        MemoryStore store = storeFor(pack);
         MainWindow form(store, nullptr, tables);
         form.show();
         form.flow.Hinted = true;  // as if Yes was answered
@@ -124,12 +131,10 @@ int main(int argc, char** argv) {
     std::printf("\nFewest moves of a level, searched from its start (%s tables)\n", cold ? "no" : "cached");
     std::printf("board  level  seconds  figure  proven  optimum / lower bound\n");
     bool allRight = true;
-    for (const char* pack : {"default.spx", "harbour.spx", "racing.spx", "expert.spx", "master.spx"}) {
+    for (const char* pack : packs) {
         QTemporaryDir fresh;
         auto tables = std::make_shared<solver::TableStore>(cold ? fresh.path().toStdString() : args[1]);
-        MemoryStore store;
-        store.WriteString("GamepackName", pack);
-        store.WriteString("PlayMusic", "0");
+        MemoryStore store = storeFor(pack);
         store.WriteString("FewestMoves", "1");
         MainWindow form(store, nullptr, tables);
         const int n = form.flow.board.BoardCols;
