@@ -15,16 +15,7 @@ Layout Layout::From(const Position& position) {
     return l;
 }
 
-int Layout::Source(char move) const {
-    const int row = gap / size, column = gap % size;
-    switch (move) {
-    case 'L': return column + 1 < size ? gap + 1 : -1;
-    case 'R': return column > 0 ? gap - 1 : -1;
-    case 'U': return row + 1 < size ? gap + size : -1;
-    case 'D': return row > 0 ? gap - size : -1;
-    default: return -1;
-    }
-}
+int Layout::Source(char move) const { return MoveSource(size, gap, move); }
 
 bool Layout::Play(const std::string& moves) {
     for (char m : moves) {

@@ -115,20 +115,23 @@ Position FromColumnMajor(int size, const std::vector<int>& grid) {
     return p;
 }
 
+int MoveSource(int size, int gap, char move) {
+    const int row = gap / size, column = gap % size;
+    switch (move) {
+    case 'L': return column + 1 < size ? gap + 1 : -1;
+    case 'R': return column > 0 ? gap - 1 : -1;
+    case 'U': return row + 1 < size ? gap + size : -1;
+    case 'D': return row > 0 ? gap - size : -1;
+    default: return -1;
+    }
+}
+
 bool ApplyMove(Position& position, char move) {
-    const int size = position.size;
     const auto gapAt = std::find(position.cells.begin(), position.cells.end(), 0);
     if (gapAt == position.cells.end()) return false;
     const int gap = int(gapAt - position.cells.begin());
-    const int row = gap / size, column = gap % size;
-    int from;  // the cell of the tile that moves into the gap
-    switch (move) {
-    case 'L': if (column + 1 >= size) return false; from = gap + 1; break;
-    case 'R': if (column == 0) return false; from = gap - 1; break;
-    case 'U': if (row + 1 >= size) return false; from = gap + size; break;
-    case 'D': if (row == 0) return false; from = gap - size; break;
-    default: return false;
-    }
+    const int from = MoveSource(position.size, gap, move);
+    if (from < 0) return false;
     std::swap(position.cells[size_t(gap)], position.cells[size_t(from)]);
     return true;
 }

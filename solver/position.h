@@ -43,6 +43,10 @@ bool ParsePosition(const std::string& text, Position& position, std::string& why
 // position without cells, which Problem() refuses.
 Position FromColumnMajor(int size, const std::vector<int>& grid);
 
+// The cell (row by row) whose tile a move slides into the gap at `gap`, or -1 when no tile
+// can move that way.
+int MoveSource(int size, int gap, char move);
+
 // Slides one tile; false (position unchanged) when no tile can move that way.
 bool ApplyMove(Position& position, char move);
 
