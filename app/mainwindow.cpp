@@ -551,13 +551,7 @@ void MainWindow::PollSolvers() {
         } else {
             const SolverHelp::Hint h = help_.HintFor(flow.board, FrameClock() - hintAsked_ >= HintWaitMs);
             if (h.kind != SolverHelp::Hint::Wait) hintPending_ = false;
-            if (h.kind == SolverHelp::Hint::Move) {
-                const Board::Arrow arrow = h.move == 'L'   ? Board::Arrow::Left
-                                           : h.move == 'R' ? Board::Arrow::Right
-                                           : h.move == 'U' ? Board::Arrow::Up
-                                                           : Board::Arrow::Down;
-                flow.PressCell(flow.board.CellForArrow(arrow));
-            }
+            if (h.kind == SolverHelp::Hint::Move) flow.PressCell(MoveCell(flow.board, h.move));
         }
     }
     AwaitSolvers();

@@ -23,6 +23,14 @@ solver::Position BoardPosition(const Board& board) {
     return solver::FromColumnMajor(n, grid);
 }
 
+int MoveCell(const Board& board, char move) {
+    const Board::Arrow arrow = move == 'L'   ? Board::Arrow::Left
+                               : move == 'R' ? Board::Arrow::Right
+                               : move == 'U' ? Board::Arrow::Up
+                                             : Board::Arrow::Down;
+    return board.CellForArrow(arrow);
+}
+
 SolverHelp::SolverHelp(std::shared_ptr<solver::TableStore> tables) : tables_(std::move(tables)) {}
 
 SolverHelp::~SolverHelp() {

@@ -14,6 +14,9 @@ class Board;
 
 // The game's board in the solver's terms.
 solver::Position BoardPosition(const Board& board);
+// The cell of the tile a solver's move ('L', 'R', 'U', 'D', as the arrow keys) slides, or
+// -1 where none can.
+int MoveCell(const Board& board, char move);
 
 class SolverHelp {
 public:

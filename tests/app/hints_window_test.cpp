@@ -52,9 +52,7 @@ protected:
     // Plays moves (letters as the arrow keys name them) as clicks on their tiles.
     static void Play(MainWindow& f, const std::string& moves) {
         for (char m : moves) {
-            const Board::Arrow arrow = m == 'L' ? Board::Arrow::Left : m == 'R' ? Board::Arrow::Right
-                                       : m == 'U' ? Board::Arrow::Up : Board::Arrow::Down;
-            ASSERT_TRUE(f.flow.PressCell(f.flow.board.CellForArrow(arrow)));
+            ASSERT_TRUE(f.flow.PressCell(MoveCell(f.flow.board, m)));
             EndSlide(f);
         }
     }
