@@ -30,13 +30,68 @@
 #include "platform/gamepackfolders.h"
 #include "platform/keystate.h"
 #include "platform/resources.h"
+#include "platform/x11surface.h"
 
 PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {
     // Every pixel is painted by paintEvent: the frame, or black where there is none.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // On X11 the box has a window of its own, which frames may reach straight from shared
+    // memory; its parents stay Qt's.
+    if (QGuiApplication::platformName() == "xcb") {
+        setAttribute(Qt::WA_DontCreateNativeAncestors);
+        setAttribute(Qt::WA_NativeWindow);
+    }
+}
+
+PaintBox::~PaintBox() = default;
+
+bool PaintBox::OnSurface() {
+    if (!surfaceTried_ && testAttribute(Qt::WA_NativeWindow) && isVisible()) {
+        surfaceTried_ = true;
+        surface_ = X11Surface::For(this);
+        if (surface_) setAttribute(Qt::WA_PaintOnScreen);
+    }
+    // On a screen scaled since, Qt's way enlarges the frame.
+    if (surface_ && devicePixelRatioF() != 1) LeaveSurface();
+    return surface_ != nullptr;
+}
+
+void PaintBox::LeaveSurface() {
+    surface_.reset();
+    onSurface_ = false;
+    setAttribute(Qt::WA_PaintOnScreen, false);
+}
+
+const QImage& PaintBox::Shown() const {
+    static const QImage none;
+    if (!surface_) return shown_;
+    return onSurface_ ? surface_->Current() : none;
+}
+
+QPaintEngine* PaintBox::paintEngine() const {
+    // Painted on the surface the box has no engine; else Qt's painter is redirected to the
+    // backing store without asking.
+    return nullptr;
+}
+
+void PaintBox::CopyChangedRows(const QImage& frame, QImage& shown, int& top, int& bottom) {
+    const size_t rowBytes = size_t(frame.bytesPerLine());
+    uchar* const bits = shown.bits();  // detached once, not once a row
+    const qsizetype stride = shown.bytesPerLine();
+    for (int y = 0; y < frame.height(); ++y) {
+        uchar* const row = bits + y * stride;
+        if (std::memcmp(frame.constScanLine(y), row, rowBytes) == 0) continue;
+        std::memcpy(row, frame.constScanLine(y), rowBytes);
+        if (top < 0) top = y;
+        bottom = y;
+    }
 }
 
 void PaintBox::ShowFrame(const QImage& frame, uint64_t version) {
+    if (OnSurface()) {
+        ShowOnSurface(frame, version);
+        return;
+    }
     int top = -1, bottom = -1;
     if (shown_.size() != frame.size() || shown_.format() != frame.format()) {
         shown_ = frame.copy();
@@ -45,13 +100,7 @@ void PaintBox::ShowFrame(const QImage& frame, uint64_t version) {
     } else if (version != 0 && version == shownVersion_) {
         // Nothing to send but what was uncovered meanwhile.
     } else {
-        const size_t rowBytes = size_t(frame.bytesPerLine());
-        for (int y = 0; y < frame.height(); ++y) {
-            if (std::memcmp(frame.constScanLine(y), shown_.constScanLine(y), rowBytes) == 0) continue;
-            std::memcpy(shown_.scanLine(y), frame.constScanLine(y), rowBytes);
-            if (top < 0) top = y;
-            bottom = y;
-        }
+        CopyChangedRows(frame, shown_, top, bottom);
     }
     shownVersion_ = version;
     QRegion dirty = black_;
@@ -69,6 +118,38 @@ void PaintBox::ShowFrame(const QImage& frame, uint64_t version) {
     if (!dirty.isEmpty()) repaint(dirty);
 }
 
+void PaintBox::ShowOnSurface(const QImage& frame, uint64_t version) {
+    // Waits, should the server not have read the last frame yet.
+    QImage& image = surface_->Image(frame.size());
+    if (image.isNull() || image.format() != frame.format()) {
+        // No segment of this size, or a frame of another kind.
+        LeaveSurface();
+        ShowFrame(frame, version);
+        return;
+    }
+    int top = -1, bottom = -1;
+    if (!onSurface_) {
+        std::memcpy(image.bits(), frame.constBits(), size_t(frame.sizeInBytes()));
+        onSurface_ = true;
+        top = 0;
+        bottom = frame.height() - 1;
+    } else if (version == 0 || version != shownVersion_) {
+        CopyChangedRows(frame, image, top, bottom);
+    }
+    shownVersion_ = version;
+    QRegion dirty = black_;
+    black_ = QRegion();
+    if (top >= 0) dirty += QRect(0, top, width(), bottom - top + 1);
+    PaintOnSurface(dirty);
+}
+
+void PaintBox::PaintOnSurface(const QRegion& region) {
+    const QRect frame = onSurface_ ? surface_->Current().rect() : QRect();
+    const QRegion black = (black_ + (QRegion(rect()) - frame)) & region;
+    surface_->Put(region - black);
+    surface_->Fill(black);
+}
+
 void PaintBox::Uncover(const QRegion& region) {
     const QRegion uncovered = region & rect();
     if (uncovered.isEmpty()) return;
@@ -82,6 +163,10 @@ bool PaintBox::ScaledByFraction() const {
 }
 
 void PaintBox::paintEvent(QPaintEvent* event) {
+    if (surface_ && testAttribute(Qt::WA_PaintOnScreen)) {
+        PaintOnSurface(event->region());
+        return;
+    }
     QPainter painter(this);
     if (ScaledByFraction() && !shown_.isNull()) {
         scaler_.Update(shown_, devicePixelRatioF(), 0, -1);  // the screen's scale may have changed
@@ -97,6 +182,7 @@ void PaintBox::resizeEvent(QResizeEvent* event) {
     // A frame of the old size is not shown at the new one (in a corner, on black): the box
     // is black until the frame loop draws one of its size.
     shown_ = QImage();
+    onSurface_ = false;
     shownVersion_ = 0;
     black_ = QRegion();
     QWidget::resizeEvent(event);
@@ -202,7 +288,7 @@ MainWindow::MainWindow(SettingsStore& store, platform::Audio* audio, std::shared
     flow.ResultRecorded = false;
     if (startFailed_) return;
     started_ = true;
-    setWindowFlag(Qt::WindowStaysOnTopHint, Settings.OnTopOn());
+    KeepOnTop(Settings.OnTopOn());
     if (loaded) flow.State = ScreenState::Playing;
     SetFrameLoopActive(true);
 
@@ -592,9 +678,20 @@ void MainWindow::toggleZoom() {
 void MainWindow::toggleStayOnTop() {
     stayOnTopAction->setChecked(!stayOnTopAction->isChecked());
     Settings.OnTop = GameSettings::Flag(stayOnTopAction->isChecked());
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, stayOnTopAction->isChecked());
-    if (visible) show();  // changing the flags hides a shown window
+    KeepOnTop(stayOnTopAction->isChecked());
+}
+
+void MainWindow::KeepOnTop(bool on) {
+    const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, on);
+    if (flags == windowFlags()) return;
+    // A window that exists changes in place. Qt's way makes it anew, hidden, and the paint
+    // box's own window (X11) would go down with the old one.
+    if (QWindow* window = windowHandle()) {
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
 }
 
 void MainWindow::toggleMusic() {
@@ -696,6 +793,8 @@ void MainWindow::showEvent(QShowEvent* event) {
     // The window system's exposures arrive at the native window; a changed window flag
     // may have made a new one.
     if (QWindow* window = windowHandle()) window->installEventFilter(this);
+    // On X11 the paint box has a window of its own, exposed on its own.
+    if (QWindow* box = paintBox->windowHandle()) box->installEventFilter(this);
     QMainWindow::showEvent(event);
 }
 
@@ -709,9 +808,11 @@ struct ExposeRegion : QExposeEvent {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Uncovered while frames are held, the paint box shows black until the next frame,
     // not a frame that is no longer current.
-    if (event->type() == QEvent::Expose && watched == windowHandle() && FramesHeld())
-        paintBox->Uncover(ExposeRegion::Of(static_cast<QExposeEvent*>(event))
-                               .translated(-paintBox->mapTo(this, QPoint(0, 0))));
+    if (event->type() == QEvent::Expose && FramesHeld()) {
+        const QRegion& exposed = ExposeRegion::Of(static_cast<QExposeEvent*>(event));
+        if (watched == windowHandle()) paintBox->Uncover(exposed.translated(-paintBox->mapTo(this, QPoint(0, 0))));
+        else if (watched == paintBox->windowHandle()) paintBox->Uncover(exposed);
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

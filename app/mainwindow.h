@@ -27,16 +27,20 @@ struct LevelParts;
 
 class QAction;
 class SettingsStore;
+class X11Surface;
 
 // Shows the frames the frame loop composes and reports mouse presses; it draws nothing of
 // its own. It keeps a copy of the frame on screen, so that any later repaint shows that
 // frame and never a BackBuffer that has moved on since. On a screen scaled by a whole
 // number each frame pixel is a square of screen pixels; on one scaled by a fraction the
 // frame is enlarged evenly (ScreenScaler). Its size and every position stay in frame pixels.
+// On an X server at one screen pixel a frame pixel the copy lies in memory shared with the
+// server, and frames reach the box's own window from there (X11Surface).
 class PaintBox : public QWidget {
     Q_OBJECT
 public:
     explicit PaintBox(QWidget* parent);
+    ~PaintBox() override;
     // Puts the frame on screen at once, in one copy. Only the rows that differ from the
     // frame already there are sent, so a still screen costs no drawing at all.
     // version names the frame's pixels (FrameRenderer::FrameVersion), 0 for unknown: a
@@ -45,19 +49,33 @@ public:
     // Parts uncovered while no frames are drawn show black until the next frame.
     void Uncover(const QRegion& region);
     bool HasUncovered() const { return !black_.isEmpty(); }
-    const QImage& Shown() const { return shown_; }
+    const QImage& Shown() const;
+    // Whether frames go to the X server straight from shared memory (X11Surface).
+    bool ShownOnSurface() const { return surface_ != nullptr; }
 
 signals:
     void mousePressed(int x, int y);
 
 protected:
+    QPaintEngine* paintEngine() const override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     bool ScaledByFraction() const;
-    QImage shown_;
+    // Whether the X11 surface shows the frames; made at the first frame the box shows.
+    bool OnSurface();
+    // The rows of `frame` that differ from `shown` copied into it: the band [top, bottom]
+    // they span, top -1 when none.
+    static void CopyChangedRows(const QImage& frame, QImage& shown, int& top, int& bottom);
+    void ShowOnSurface(const QImage& frame, uint64_t version);
+    void PaintOnSurface(const QRegion& region);
+    void LeaveSurface();  // Qt's way from now on
+    QImage shown_;  // the frame on screen, when no X11 surface holds it
+    std::unique_ptr<X11Surface> surface_;
+    bool surfaceTried_ = false;
+    bool onSurface_ = false;  // the surface's image holds the frame on screen
     uint64_t shownVersion_ = 0;
     QRegion black_;
     ScreenScaler scaler_;  // shown_ for a fractional scale
@@ -202,6 +220,7 @@ private:
     bool waiting_ = false;     // a frame ended at waitStart_ and its wait is not over
     uint32_t waitStart_ = 0;
     bool asleep_ = false;      // no frame is due until something changes
+    void KeepOnTop(bool on);   // the stay-on-top flag, set on the window as it is
     bool KeysHeld() const;     // a key that the poll reads is down
     // Nothing could make the next frame differ from the one shown, nor its poll act.
     bool Quiet();

@@ -400,3 +400,50 @@ TEST_F(FrameLoop, APartUncoveredWhileAsleepUnderAMessageBoxIsRedrawnWhenItCloses
     EXPECT_EQ(Screen(), frame);
     EXPECT_TRUE(form.Asleep());
 }
+
+// On an X server the paint box's own window takes its frames from shared memory, past Qt's
+// backing store: each frame must still arrive whole, whatever part of it changed, also once
+// the window has been made anew.
+TEST_F(FrameLoop, OnX11EveryFrameArrivesWholeFromSharedMemory) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "an X server's own path";
+    MainWindow& form = Shown();
+    form.RunFrameLoop();
+    ASSERT_TRUE(form.paintBox->ShownOnSurface());
+    EXPECT_EQ(Screen(), form.renderer.BackBuffer) << "the first frame";
+    SlideToItsLastStep(form);
+    for (int i = 0; i < 3; ++i) {
+        WaitOver();
+        EXPECT_EQ(Screen(), form.paintBox->Shown()) << "a band: the slide, frame " << i;
+    }
+    form.pauseAction->trigger();
+    for (int i = 0; i < 3; ++i) {
+        WaitOver();
+        EXPECT_EQ(Screen(), form.renderer.BackBuffer) << "every pixel: the drifting picture, frame " << i;
+    }
+    form.stayOnTopAction->trigger();  // Qt's way would make the box's window anew
+    WaitOver();
+    EXPECT_EQ(Screen(), form.renderer.BackBuffer) << "kept on top";
+}
+
+// The X server exposes the box's own window, not the main window's, when a window over
+// the box goes away: while frames are held that part is black too.
+TEST_F(FrameLoop, OnX11AWindowLiftedOffTheHeldBoxLeavesBlack) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "an X server's own exposures";
+    MainWindow& form = Shown();
+    form.RunFrameLoop();
+    const QImage frame = form.renderer.BackBuffer.copy();
+    const QRect covered(60, 80, 50, 40);  // in paint-box pixels
+    form.SetFrameLoopActive(false);
+    QWidget cover(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    cover.setGeometry(QRect(form.paintBox->mapToGlobal(covered.topLeft()), covered.size()));
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
+    cover.hide();
+    RunEvents(200);
+    QImage expected = frame.copy();
+    QPainter(&expected).fillRect(covered, Qt::black);
+    EXPECT_EQ(Screen(), expected);
+    form.SetFrameLoopActive(true);
+    form.RunFrameLoop();
+    EXPECT_EQ(Screen(), form.renderer.BackBuffer) << "the next frame covers the black";
+}
