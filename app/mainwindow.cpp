@@ -74,11 +74,14 @@ QPaintEngine* PaintBox::paintEngine() const {
     return nullptr;
 }
 
-void PaintBox::CopyChangedRows(const QImage& frame, QImage& shown, int& top, int& bottom) {
+void PaintBox::CopyChangedRows(const QImage& frame, QImage& shown, const std::vector<uint8_t>* rows, int& top,
+                               int& bottom) {
     const size_t rowBytes = size_t(frame.bytesPerLine());
     uchar* const bits = shown.bits();  // detached once, not once a row
     const qsizetype stride = shown.bytesPerLine();
+    if (rows && rows->size() != size_t(frame.height())) rows = nullptr;
     for (int y = 0; y < frame.height(); ++y) {
+        if (rows && !(*rows)[size_t(y)]) continue;
         uchar* const row = bits + y * stride;
         if (std::memcmp(frame.constScanLine(y), row, rowBytes) == 0) continue;
         std::memcpy(row, frame.constScanLine(y), rowBytes);
@@ -87,9 +90,9 @@ void PaintBox::CopyChangedRows(const QImage& frame, QImage& shown, int& top, int
     }
 }
 
-void PaintBox::ShowFrame(const QImage& frame, uint64_t version) {
+void PaintBox::ShowFrame(const QImage& frame, uint64_t version, const std::vector<uint8_t>* rows) {
     if (OnSurface()) {
-        ShowOnSurface(frame, version);
+        ShowOnSurface(frame, version, rows);
         return;
     }
     int top = -1, bottom = -1;
@@ -100,7 +103,7 @@ void PaintBox::ShowFrame(const QImage& frame, uint64_t version) {
     } else if (version != 0 && version == shownVersion_) {
         // Nothing to send but what was uncovered meanwhile.
     } else {
-        CopyChangedRows(frame, shown_, top, bottom);
+        CopyChangedRows(frame, shown_, rows, top, bottom);
     }
     shownVersion_ = version;
     QRegion dirty = black_;
@@ -118,13 +121,13 @@ void PaintBox::ShowFrame(const QImage& frame, uint64_t version) {
     if (!dirty.isEmpty()) repaint(dirty);
 }
 
-void PaintBox::ShowOnSurface(const QImage& frame, uint64_t version) {
+void PaintBox::ShowOnSurface(const QImage& frame, uint64_t version, const std::vector<uint8_t>* rows) {
     // Waits, should the server not have read the last frame yet.
     QImage& image = surface_->Image(frame.size());
     if (image.isNull() || image.format() != frame.format()) {
         // No segment of this size, or a frame of another kind.
         LeaveSurface();
-        ShowFrame(frame, version);
+        ShowFrame(frame, version);  // whole: nothing is shown from before
         return;
     }
     int top = -1, bottom = -1;
@@ -134,7 +137,7 @@ void PaintBox::ShowOnSurface(const QImage& frame, uint64_t version) {
         top = 0;
         bottom = frame.height() - 1;
     } else if (version == 0 || version != shownVersion_) {
-        CopyChangedRows(frame, image, top, bottom);
+        CopyChangedRows(frame, image, rows, top, bottom);
     }
     shownVersion_ = version;
     QRegion dirty = black_;
@@ -532,7 +535,8 @@ FrameModel MainWindow::Model() {
 
 void MainWindow::DrawFrame() {
     renderer.DrawFrame(Model());
-    paintBox->ShowFrame(renderer.BackBuffer, renderer.FrameVersion());
+    paintBox->ShowFrame(renderer.BackBuffer, renderer.FrameVersion(),
+                        renderer.RowsChangedSince(paintBox->ShownVersion()));
     ++FramesDrawn;
     emit FrameShown();
 }

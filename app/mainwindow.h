@@ -44,8 +44,11 @@ public:
     // Puts the frame on screen at once, in one copy. Only the rows that differ from the
     // frame already there are sent, so a still screen costs no drawing at all.
     // version names the frame's pixels (FrameRenderer::FrameVersion), 0 for unknown: a
-    // frame of the version already on screen needs not even the comparison.
-    void ShowFrame(const QImage& frame, uint64_t version = 0);
+    // frame of the version already on screen needs not even the comparison. rows, when
+    // given, marks the only rows that may differ from the frame of ShownVersion()
+    // (FrameRenderer::RowsChangedSince); the others are not compared.
+    void ShowFrame(const QImage& frame, uint64_t version = 0, const std::vector<uint8_t>* rows = nullptr);
+    uint64_t ShownVersion() const { return shownVersion_; }
     // Parts uncovered while no frames are drawn show black until the next frame.
     void Uncover(const QRegion& region);
     bool HasUncovered() const { return !black_.isEmpty(); }
@@ -66,10 +69,11 @@ private:
     bool ScaledByFraction() const;
     // Whether the X11 surface shows the frames; made at the first frame the box shows.
     bool OnSurface();
-    // The rows of `frame` that differ from `shown` copied into it: the band [top, bottom]
-    // they span, top -1 when none.
-    static void CopyChangedRows(const QImage& frame, QImage& shown, int& top, int& bottom);
-    void ShowOnSurface(const QImage& frame, uint64_t version);
+    // The rows of `frame` that differ from `shown` (of those `rows` marks, when given)
+    // copied into it: the band [top, bottom] they span, top -1 when none.
+    static void CopyChangedRows(const QImage& frame, QImage& shown, const std::vector<uint8_t>* rows, int& top,
+                                int& bottom);
+    void ShowOnSurface(const QImage& frame, uint64_t version, const std::vector<uint8_t>* rows);
     void PaintOnSurface(const QRegion& region);
     void LeaveSurface();  // Qt's way from now on
     QImage shown_;  // the frame on screen, when no X11 surface holds it

@@ -165,8 +165,11 @@ void FrameRenderer::DrawOverKeptTexts(const FrameModel& model) {
     // its sparks differ from the still screen.
     if (k.frame == version_ && BackBuffer.cacheKey() == versionKey_ && BackBuffer.format() == QImage::Format_RGB32) {
         const int w = BackBuffer.width(), h = BackBuffer.height();
+        changedRows_.assign(size_t(h), 0);
+        changedSince_ = version_;
         for (const QPoint& dot : k.dots) {
             if (dot.y() < 0 || dot.y() >= h) continue;
+            changedRows_[size_t(dot.y())] = 1;
             QRgb* line = reinterpret_cast<QRgb*>(BackBuffer.scanLine(dot.y()));
             const QRgb* still = reinterpret_cast<const QRgb*>(k.still.constScanLine(dot.y()));
             for (int x = std::max(dot.x(), 0); x < std::min(dot.x() + 2, w); ++x) line[x] = still[x];
@@ -176,6 +179,14 @@ void FrameRenderer::DrawOverKeptTexts(const FrameModel& model) {
     }
     k.dots.clear();
     if (model.particles) model.particles->UpdateParticles(BackBuffer, &k.texts, &k.dots);
+    if (changedSince_ != 0)
+        for (const QPoint& dot : k.dots) changedRows_[size_t(dot.y())] = 1;  // within the frame
+}
+
+const std::vector<uint8_t>* FrameRenderer::RowsChangedSince(uint64_t version) const {
+    const bool known = version != 0 && version == changedSince_ && BackBuffer.cacheKey() == versionKey_ &&
+                       changedRows_.size() == size_t(BackBuffer.height());
+    return known ? &changedRows_ : nullptr;
 }
 
 bool FrameRenderer::Repeats(const FrameModel& model) const {
@@ -183,20 +194,23 @@ bool FrameRenderer::Repeats(const FrameModel& model) const {
     return Still(model) && lastStill_ && BackBuffer.cacheKey() == versionKey_ && SameInputs(model);
 }
 
-void FrameRenderer::BlackenOutside(const QRect& keep) {
+void FrameRenderer::PreviewOnBlack(const QImage& preview, QPoint at) {
     const int w = BackBuffer.width(), h = BackBuffer.height();
-    const QRect k = keep & BackBuffer.rect();
+    const QRect k = QRect(at, preview.size()) & BackBuffer.rect();
     blackRow_.resize(size_t(w), QColor(Qt::black).rgb());
+    const QRgb* const black = blackRow_.data();
     uchar* const bits = BackBuffer.bits();
     const qsizetype stride = BackBuffer.bytesPerLine();
     for (int y = 0; y < h; ++y) {
         QRgb* row = reinterpret_cast<QRgb*>(bits + y * stride);
         if (k.isEmpty() || y < k.top() || y > k.bottom()) {
-            std::memcpy(row, blackRow_.data(), size_t(w) * sizeof(QRgb));
+            std::memcpy(row, black, size_t(w) * sizeof(QRgb));
             continue;
         }
-        std::memcpy(row, blackRow_.data(), size_t(k.left()) * sizeof(QRgb));
-        std::memcpy(row + k.right() + 1, blackRow_.data(), size_t(w - 1 - k.right()) * sizeof(QRgb));
+        const QRgb* picture = reinterpret_cast<const QRgb*>(preview.constScanLine(y - at.y())) + (k.left() - at.x());
+        std::memcpy(row, black, size_t(k.left()) * sizeof(QRgb));
+        std::memcpy(row + k.left(), picture, size_t(k.width()) * sizeof(QRgb));
+        std::memcpy(row + k.right() + 1, black, size_t(w - 1 - k.right()) * sizeof(QRgb));
     }
 }
 
@@ -256,19 +270,22 @@ void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
         DrawBoard(painter, *model.board, BoardTiles(model), model.tileCount);
     }
     lastStill_ = false;
+    changedSince_ = 0;
     NewVersion();
 }
 
 void FrameRenderer::DrawFrame(const FrameModel& model) {
     // The pixels are there already: drawing them again would change nothing.
     if (Repeats(model)) return;
+    changedSince_ = 0;  // any row, unless the kept texts' sparks tell
     const int w = BackBuffer.width(), h = BackBuffer.height();
     const bool playing = model.state == ScreenState::Playing && model.board && model.tiles;
     // The screens with kept texts start from their still picture instead of black; the
-    // Paused screen blackens what its opaque picture leaves uncovered once that is drawn.
+    // Paused screen writes its picture and the black around it in one pass.
     const bool keptTexts = model.state == ScreenState::GameOver || (model.state == ScreenState::TopTen && model.hiScores);
     const bool overPreview = model.state == ScreenState::Paused && model.pause && model.preview &&
-                             !model.preview->hasAlphaChannel() && BackBuffer.format() == QImage::Format_RGB32;
+                             model.preview->format() == QImage::Format_RGB32 &&
+                             BackBuffer.format() == QImage::Format_RGB32;
     if (!playing && !keptTexts && !overPreview) ClearBackBuffer();
     // The particles write pixels directly, so no painter is open on the buffer meanwhile.
     auto particles = [&] {
@@ -302,13 +319,12 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
         break;
     }
     case ScreenState::Paused: {
-        if (model.pause && model.preview) {
-            {
-                QPainter painter(&BackBuffer);
-                DrawPreview(painter, *model.preview, *model.pause, w, h);
-            }
-            if (overPreview)
-                BlackenOutside(QRect(QPoint(model.pause->PreviewX, model.pause->PreviewY), model.preview->size()));
+        if (overPreview) {
+            MovePreview(*model.pause, model.preview->size(), w, h);
+            PreviewOnBlack(*model.preview, QPoint(model.pause->PreviewX, model.pause->PreviewY));
+        } else if (model.pause && model.preview) {
+            QPainter painter(&BackBuffer);
+            DrawPreview(painter, *model.preview, *model.pause, w, h);
         }
         particles();
         if (model.pause) {

@@ -47,6 +47,10 @@ public:
     // inputs all as they were), and is new whenever they may have changed. Unique across
     // renderers.
     uint64_t FrameVersion() const { return version_; }
+    // The rows in which the BackBuffer may differ from the frame of `version`, each marked
+    // non-zero; null when that could be any row. Known only for the frame right after
+    // `version` on the screens with kept texts, whose sparks say where they were and are.
+    const std::vector<uint8_t>* RowsChangedSince(uint64_t version) const;
     // Drawing model now would give the very pixels the BackBuffer holds, and so would
     // every later frame until the model changes: the screen has no animation of its own
     // (Playing, Loading, LevelComplete), its inputs are all as they were for the last
@@ -87,6 +91,8 @@ private:
     bool lastStill_ = false;  // the last frame was drawn from lastInputs_ and the BackBuffer holds it still
     uint64_t version_ = 0;
     qint64 versionKey_ = 0;  // the BackBuffer's cacheKey when version_ was given
+    std::vector<uint8_t> changedRows_;  // the last frame's changes from the frame before,
+    uint64_t changedSince_ = 0;         // which had this version; 0 when not known
     void NewVersion();
 
     // The texts of the GameOver and Top 10 screens, which stand still above the moving
@@ -107,8 +113,9 @@ private:
     void DrawOverKeptTexts(const FrameModel& model);
     KeptTexts kept_;
 
-    // Blackens all but `keep`, of an RGB32 BackBuffer.
-    void BlackenOutside(const QRect& keep);
+    // An RGB32 BackBuffer made of an RGB32 `preview` at `at` on black, each row written
+    // once: the Paused screen's picture costs no painter and no second pass.
+    void PreviewOnBlack(const QImage& preview, QPoint at);
 
     // Blackens what the Playing frame leaves uncovered: all but the status strip and the
     // cells whose opaque tile is copied over them whole.

@@ -95,7 +95,7 @@ void DrawGameOver(QPainter& painter, int width, int height) {
     painter.restore();
 }
 
-void DrawPreview(QPainter& painter, const QImage& preview, PauseAnimation& p, int width, int height) {
+void MovePreview(PauseAnimation& p, QSize preview, int width, int height) {
     p.PreviewX += p.PreviewBackX ? -1 : 1;
     p.PreviewY += p.PreviewBackY ? -1 : 1;
     // Tested after the move: the picture touches the edge on one frame and turns on the next.
@@ -103,6 +103,10 @@ void DrawPreview(QPainter& painter, const QImage& preview, PauseAnimation& p, in
     if (p.PreviewY <= 0) p.PreviewBackY = false;
     if (p.PreviewX >= width - preview.width()) p.PreviewBackX = true;
     if (p.PreviewX <= 0) p.PreviewBackX = false;
+}
+
+void DrawPreview(QPainter& painter, const QImage& preview, PauseAnimation& p, int width, int height) {
+    MovePreview(p, preview.size(), width, height);
     painter.drawImage(p.PreviewX, p.PreviewY, preview);
 }
 

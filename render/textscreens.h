@@ -48,8 +48,10 @@ void DrawLevelComplete(QPainter& painter, const Board& board, const QImage* tile
 // for the best solution found but not proven.
 QString MovesLine(int moves, int fewest, bool proven);
 void DrawGameOver(QPainter& painter, int width, int height);
-// One frame of the drift: a pixel along each axis, turning back on the frame after the
-// picture has touched an edge, then the picture at its new place.
+// One frame of the drift of a picture of `preview` size: a pixel along each axis, turning
+// back on the frame after the picture has touched an edge.
+void MovePreview(PauseAnimation& pause, QSize preview, int width, int height);
+// The drift's step (MovePreview), then the picture at its new place.
 void DrawPreview(QPainter& painter, const QImage& preview, PauseAnimation& pause, int width,
                  int height);
 // "PAUSED" and one frame of the scroller with its shadow; the scroller starts again at the

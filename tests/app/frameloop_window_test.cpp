@@ -447,3 +447,17 @@ TEST_F(FrameLoop, OnX11AWindowLiftedOffTheHeldBoxLeavesBlack) {
     form.RunFrameLoop();
     EXPECT_EQ(Screen(), form.renderer.BackBuffer) << "the next frame covers the black";
 }
+
+// On the Top 10 screen only the rows of the sparks change; each must reach the screen, and
+// the rows a spark has left as well.
+TEST_F(FrameLoop, TheTopTenScreensSparksComeAndGoOnScreen) {
+    MainWindow& form = Shown();
+    form.showTopTen();
+    ASSERT_EQ(form.flow.State, ScreenState::TopTen);
+    for (int i = 0; i < 40; ++i) {
+        if (i % 8 == 0) form.tickEffects();
+        WaitOver();
+        ASSERT_EQ(form.paintBox->Shown(), form.renderer.BackBuffer) << "frame " << i;
+        ASSERT_EQ(Screen(), form.renderer.BackBuffer) << "frame " << i;
+    }
+}
