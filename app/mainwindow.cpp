@@ -166,7 +166,7 @@ bool PaintBox::ScaledByFraction() const {
 }
 
 void PaintBox::paintEvent(QPaintEvent* event) {
-    if (surface_ && testAttribute(Qt::WA_PaintOnScreen)) {
+    if (surface_) {
         PaintOnSurface(event->region());
         return;
     }

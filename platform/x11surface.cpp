@@ -158,8 +158,9 @@ void X11Surface::Put(const QRegion& region) {
         xcb_shm_put_image(x_->c, x_->window, x_->gc, uint16_t(image_.width()), uint16_t(image_.height()),
                           uint16_t(r.x()), uint16_t(r.y()), uint16_t(r.width()), uint16_t(r.height()),
                           int16_t(r.x()), int16_t(r.y()), x_->depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, x_->segment.id, 0);
-    // Asked now, answered long before the image is next written: no round trip is waited for.
-    AwaitRead();
+    // Asked now, answered long before the image is next written: no round trip is waited
+    // for. An answer still due is not needed: this one comes after it.
+    if (x_->awaiting) xcb_discard_reply(x_->c, x_->read.sequence);
     x_->read = xcb_get_input_focus(x_->c);
     x_->awaiting = true;
     xcb_flush(x_->c);
