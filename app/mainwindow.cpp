@@ -74,16 +74,16 @@ QPaintEngine* PaintBox::paintEngine() const {
     return nullptr;
 }
 
-void PaintBox::CopyChangedRows(const QImage& frame, QImage& shown, const std::vector<uint8_t>* rows, int& top,
-                               int& bottom) {
-    const size_t rowBytes = size_t(frame.bytesPerLine());
-    uchar* const bits = shown.bits();  // detached once, not once a row
-    const qsizetype stride = shown.bytesPerLine();
-    if (rows && rows->size() != size_t(frame.height())) rows = nullptr;
+void PaintBox::CopyRows(const QImage& frame, QImage& kept, bool whole, const std::vector<uint8_t>* rows, int& top,
+                        int& bottom) {
+    const size_t rowBytes = size_t(std::min(frame.bytesPerLine(), kept.bytesPerLine()));
+    uchar* const bits = kept.bits();  // detached once, not once a row
+    const qsizetype stride = kept.bytesPerLine();
+    if (whole || (rows && rows->size() != size_t(frame.height()))) rows = nullptr;
     for (int y = 0; y < frame.height(); ++y) {
         if (rows && !(*rows)[size_t(y)]) continue;
         uchar* const row = bits + y * stride;
-        if (std::memcmp(frame.constScanLine(y), row, rowBytes) == 0) continue;
+        if (!whole && std::memcmp(frame.constScanLine(y), row, rowBytes) == 0) continue;
         std::memcpy(row, frame.constScanLine(y), rowBytes);
         if (top < 0) top = y;
         bottom = y;
@@ -91,23 +91,32 @@ void PaintBox::CopyChangedRows(const QImage& frame, QImage& shown, const std::ve
 }
 
 void PaintBox::ShowFrame(const QImage& frame, uint64_t version, const std::vector<uint8_t>* rows) {
+    // The frame on screen is kept in shown_, or in the surface's shared image.
+    QImage* kept = &shown_;
+    bool whole = shown_.size() != frame.size() || shown_.format() != frame.format();
     if (OnSurface()) {
-        ShowOnSurface(frame, version, rows);
-        return;
+        // Waits, should the server not have read the last frame yet.
+        QImage& image = surface_->Image(frame.size());
+        if (image.isNull() || image.format() != frame.format()) {
+            LeaveSurface();  // no segment of this size, or a frame of another kind
+        } else {
+            kept = &image;
+            whole = !onSurface_;
+            onSurface_ = true;
+        }
     }
+    if (kept == &shown_ && whole) shown_ = QImage(frame.size(), frame.format());
     int top = -1, bottom = -1;
-    if (shown_.size() != frame.size() || shown_.format() != frame.format()) {
-        shown_ = frame.copy();
-        top = 0;
-        bottom = frame.height() - 1;
-    } else if (version != 0 && version == shownVersion_) {
-        // Nothing to send but what was uncovered meanwhile.
-    } else {
-        CopyChangedRows(frame, shown_, rows, top, bottom);
-    }
+    // A frame of the version already kept needs not even the comparison.
+    if (whole || version == 0 || version != shownVersion_) CopyRows(frame, *kept, whole, rows, top, bottom);
     shownVersion_ = version;
     QRegion dirty = black_;
     black_ = QRegion();
+    if (surface_) {
+        if (top >= 0) dirty += QRect(0, top, width(), bottom - top + 1);
+        PaintOnSurface(dirty);
+        return;
+    }
     if (top >= 0 && ScaledByFraction()) {
         scaler_.Update(shown_, devicePixelRatioF(), top, bottom);
         // Screen rows at the band's edges also show the frame rows beyond it.
@@ -119,31 +128,6 @@ void PaintBox::ShowFrame(const QImage& frame, uint64_t version, const std::vecto
     if (top >= 0) dirty += QRect(0, top, width(), bottom - top + 1);
     // Painted and flushed now, not at some later event: what reaches the screen is this frame.
     if (!dirty.isEmpty()) repaint(dirty);
-}
-
-void PaintBox::ShowOnSurface(const QImage& frame, uint64_t version, const std::vector<uint8_t>* rows) {
-    // Waits, should the server not have read the last frame yet.
-    QImage& image = surface_->Image(frame.size());
-    if (image.isNull() || image.format() != frame.format()) {
-        // No segment of this size, or a frame of another kind.
-        LeaveSurface();
-        ShowFrame(frame, version);  // whole: nothing is shown from before
-        return;
-    }
-    int top = -1, bottom = -1;
-    if (!onSurface_) {
-        std::memcpy(image.bits(), frame.constBits(), size_t(frame.sizeInBytes()));
-        onSurface_ = true;
-        top = 0;
-        bottom = frame.height() - 1;
-    } else if (version == 0 || version != shownVersion_) {
-        CopyChangedRows(frame, image, rows, top, bottom);
-    }
-    shownVersion_ = version;
-    QRegion dirty = black_;
-    black_ = QRegion();
-    if (top >= 0) dirty += QRect(0, top, width(), bottom - top + 1);
-    PaintOnSurface(dirty);
 }
 
 void PaintBox::PaintOnSurface(const QRegion& region) {

@@ -69,11 +69,11 @@ private:
     bool ScaledByFraction() const;
     // Whether the X11 surface shows the frames; made at the first frame the box shows.
     bool OnSurface();
-    // The rows of `frame` that differ from `shown` (of those `rows` marks, when given)
-    // copied into it: the band [top, bottom] they span, top -1 when none.
-    static void CopyChangedRows(const QImage& frame, QImage& shown, const std::vector<uint8_t>* rows, int& top,
-                                int& bottom);
-    void ShowOnSurface(const QImage& frame, uint64_t version, const std::vector<uint8_t>* rows);
+    // The rows of `frame` copied into `kept`, of its size and format: all of them when
+    // `whole`, else those that differ (of those `rows` marks, when given). The band
+    // [top, bottom] they span; top -1 when none.
+    static void CopyRows(const QImage& frame, QImage& kept, bool whole, const std::vector<uint8_t>* rows, int& top,
+                         int& bottom);
     void PaintOnSurface(const QRegion& region);
     void LeaveSurface();  // Qt's way from now on
     QImage shown_;  // the frame on screen, when no X11 surface holds it

@@ -18,7 +18,8 @@ class QWidget;
 class X11Surface {
 public:
     // For a widget that has its own native window (WA_NativeWindow); null when the window
-    // does not qualify or the server offers no shared memory.
+    // does not qualify or the server lacks MIT-SHM. Whether it can share memory with this
+    // process (not when it runs on another machine) shows at the first Image().
     static std::unique_ptr<X11Surface> For(QWidget* widget);
     ~X11Surface();
     X11Surface(const X11Surface&) = delete;
