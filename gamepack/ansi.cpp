@@ -12,11 +12,13 @@ const char16_t kHigh[32] = {
 }  // namespace
 
 QString FromAnsi(const std::string& bytes) {
-    QString s;
-    s.reserve(qsizetype(bytes.size()));
+    // Written in place, not appended a character at a time: the screens convert the
+    // level's texts every frame.
+    QString s(qsizetype(bytes.size()), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(s.data());
     for (char c : bytes) {
         unsigned char b = static_cast<unsigned char>(c);
-        s.append(QChar(b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b)));
+        *out++ = b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b);
     }
     return s;
 }

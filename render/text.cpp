@@ -7,8 +7,19 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 QFont ArialFont(int points, bool bold) {
+    // The screens ask for the same few fonts every frame: each is made once. Never
+    // destroyed: no font may outlive the application object at the program's end.
+    struct Made {
+        int points;
+        bool bold;
+        QFont font;
+    };
+    static thread_local auto& made = *new std::vector<Made>;
+    for (const Made& m : made)
+        if (m.points == points && m.bold == bold) return m.font;
     QFont font("Arial");
     font.setPixelSize(int(std::lround(points * 96.0 / 72.0)));
     font.setBold(bold);
@@ -18,6 +29,7 @@ QFont ArialFont(int points, bool bold) {
     // grid and reads cleanly at every size the screens use.
     font.setStyleStrategy(QFont::NoAntialias);
     font.setHintingPreference(QFont::PreferFullHinting);
+    made.push_back({points, bold, font});
     return font;
 }
 
@@ -94,7 +106,7 @@ const KeptLine& Kept(const QFont& font, QRgb colour, const QString& text) {
 }
 }  // namespace
 
-void DrawKeptTextAt(QPainter& painter, int x, int y, const QString& text) {
+QRect DrawKeptTextAt(QPainter& painter, int x, int y, const QString& text) {
     const QPaintDevice* device = painter.device();
     const QPen& pen = painter.pen();
     // Unsmoothed glyphs in an opaque colour are all-or-nothing pixels, so the copy of the
@@ -108,11 +120,12 @@ void DrawKeptTextAt(QPainter& painter, int x, int y, const QString& text) {
     // The raster engine's coordinates end at 2^15: a longer line is drawn as text.
     if (!same || TextWidth(painter.font(), text) > 30000) {
         DrawTextAt(painter, x, y, text);
-        return;
+        return device ? QRect(0, 0, device->width(), device->height()) : QRect();
     }
     const KeptLine& k = Kept(painter.font(), pen.color().rgb(), text);
     const QPoint at = QPoint(x, y) + k.offset;
     const QRect target = QRect(at, k.image.size()) & QRect(0, 0, device->width(), device->height());
-    if (target.isEmpty()) return;
+    if (target.isEmpty()) return QRect();
     painter.drawImage(target.topLeft(), k.image, target.translated(-at));
+    return target;
 }
