@@ -197,21 +197,45 @@ bool FrameRenderer::Repeats(const FrameModel& model) const {
 void FrameRenderer::PreviewOnBlack(const QImage& preview, QPoint at) {
     const int w = BackBuffer.width(), h = BackBuffer.height();
     const QRect k = QRect(at, preview.size()) & BackBuffer.rect();
+    // The last frame was drawn here and nothing has written into it since: black is
+    // already everywhere but its ink.
+    const bool known = pausedFrame_ != 0 && pausedFrame_ == version_ && BackBuffer.cacheKey() == versionKey_ &&
+                       pausedInk_.size() == size_t(h);
+    if (!known) pausedInk_.assign(size_t(h), {0, w});
+    changedRows_.assign(size_t(h), 0);
+    changedSince_ = known ? version_ : 0;
     blackRow_.resize(size_t(w), QColor(Qt::black).rgb());
-    const QRgb* const black = blackRow_.data();
     uchar* const bits = BackBuffer.bits();
     const qsizetype stride = BackBuffer.bytesPerLine();
     for (int y = 0; y < h; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(bits + y * stride);
-        if (k.isEmpty() || y < k.top() || y > k.bottom()) {
-            std::memcpy(row, black, size_t(w) * sizeof(QRgb));
-            continue;
+        const std::pair<int, int> ink = pausedInk_[size_t(y)];
+        const bool picture = !k.isEmpty() && y >= k.top() && y <= k.bottom();
+        const int left = picture ? k.left() : w, right = picture ? k.right() + 1 : w;
+        if (!picture && ink.first >= ink.second) continue;  // black, and stays so
+        changedRows_[size_t(y)] = 1;
+        QRgb* const row = reinterpret_cast<QRgb*>(bits + y * stride);
+        // The ink on either side of the picture's columns goes back to black.
+        const auto blacken = [&](int x0, int x1) {
+            if (x0 < x1) std::memcpy(row + x0, blackRow_.data(), size_t(x1 - x0) * sizeof(QRgb));
+        };
+        blacken(ink.first, std::min(ink.second, left));
+        blacken(std::max(ink.first, right), ink.second);
+        if (picture) {
+            const QRgb* line = reinterpret_cast<const QRgb*>(preview.constScanLine(y - at.y())) + (left - at.x());
+            std::memcpy(row + left, line, size_t(right - left) * sizeof(QRgb));
         }
-        const QRgb* picture = reinterpret_cast<const QRgb*>(preview.constScanLine(y - at.y())) + (k.left() - at.x());
-        std::memcpy(row, black, size_t(k.left()) * sizeof(QRgb));
-        std::memcpy(row + k.left(), picture, size_t(k.width()) * sizeof(QRgb));
-        std::memcpy(row + k.right() + 1, black, size_t(w - 1 - k.right()) * sizeof(QRgb));
+        pausedInk_[size_t(y)] = {left, right};
     }
+}
+
+void FrameRenderer::AddInk(int y, int x0, int x1) {
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, BackBuffer.width());
+    if (y < 0 || size_t(y) >= pausedInk_.size() || x0 >= x1) return;
+    std::pair<int, int>& ink = pausedInk_[size_t(y)];
+    ink = ink.first >= ink.second ? std::make_pair(x0, x1)
+                                  : std::make_pair(std::min(ink.first, x0), std::max(ink.second, x1));
+    changedRows_[size_t(y)] = 1;
 }
 
 void FrameRenderer::ClearUncovered(const FrameModel& model, const QImage* tiles, int statusTop) {
@@ -319,18 +343,31 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
         break;
     }
     case ScreenState::Paused: {
-        if (overPreview) {
-            MovePreview(*model.pause, model.preview->size(), w, h);
-            PreviewOnBlack(*model.preview, QPoint(model.pause->PreviewX, model.pause->PreviewY));
-        } else if (model.pause && model.preview) {
-            QPainter painter(&BackBuffer);
-            DrawPreview(painter, *model.preview, *model.pause, w, h);
+        if (!overPreview) {
+            if (model.pause && model.preview) {
+                QPainter painter(&BackBuffer);
+                DrawPreview(painter, *model.preview, *model.pause, w, h);
+            }
+            particles();
+            if (model.pause) {
+                QPainter painter(&BackBuffer);
+                DrawPaused(painter, model.scroller, *model.pause, w, h);
+            }
+            break;
         }
-        particles();
-        if (model.pause) {
+        MovePreview(*model.pause, model.preview->size(), w, h);
+        PreviewOnBlack(*model.preview, QPoint(model.pause->PreviewX, model.pause->PreviewY));
+        // Where the sparks and the texts land is ink the next frame blackens again.
+        dots_.clear();
+        if (model.particles) model.particles->UpdateParticles(BackBuffer, nullptr, &dots_);
+        for (const QPoint& dot : dots_) AddInk(dot.y(), dot.x(), dot.x() + 2);
+        QRect texts;
+        {
             QPainter painter(&BackBuffer);
-            DrawPaused(painter, model.scroller, *model.pause, w, h);
+            texts = DrawPaused(painter, model.scroller, *model.pause, w, h);
         }
+        for (int y = texts.top(); !texts.isEmpty() && y <= texts.bottom(); ++y)
+            AddInk(y, texts.left(), texts.right() + 1);
         break;
     }
     case ScreenState::TopTen:
@@ -344,4 +381,5 @@ void FrameRenderer::DrawFrame(const FrameModel& model) {
     if (lastStill_) KeepInputs(model);
     NewVersion();
     if (keptTexts) kept_.frame = version_;
+    if (overPreview) pausedFrame_ = version_;
 }

@@ -2,6 +2,7 @@
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "game/board.h"
@@ -49,7 +50,8 @@ public:
     uint64_t FrameVersion() const { return version_; }
     // The rows in which the BackBuffer may differ from the frame of `version`, each marked
     // non-zero; null when that could be any row. Known only for the frame right after
-    // `version` on the screens with kept texts, whose sparks say where they were and are.
+    // `version` on the screens with kept texts, whose sparks say where they were and are,
+    // and on the Paused screen, which keeps track of where its picture, sparks and texts lie.
     const std::vector<uint8_t>* RowsChangedSince(uint64_t version) const;
     // Drawing model now would give the very pixels the BackBuffer holds, and so would
     // every later frame until the model changes: the screen has no animation of its own
@@ -114,8 +116,17 @@ private:
     KeptTexts kept_;
 
     // An RGB32 BackBuffer made of an RGB32 `preview` at `at` on black, each row written
-    // once: the Paused screen's picture costs no painter and no second pass.
+    // once: the Paused screen's picture costs no painter and no second pass. After a frame
+    // drawn this way only the last frame's ink is written over, and the rows it touches
+    // are the ones that changed.
     void PreviewOnBlack(const QImage& preview, QPoint at);
+    // Sparks or texts put on row y's columns [x0, x1) of such a frame.
+    void AddInk(int y, int x0, int x1);
+    // Per row the columns [first, second) of the last Paused frame that may be other than
+    // black (its picture, sparks and texts); first >= second where the row is all black.
+    std::vector<std::pair<int, int>> pausedInk_;
+    uint64_t pausedFrame_ = 0;  // the version of the frame pausedInk_ describes
+    std::vector<QPoint> dots_;
 
     // Blackens what the Playing frame leaves uncovered: all but the status strip and the
     // cells whose opaque tile is copied over them whole.

@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QFont>
+#include <QRect>
 #include <QString>
 #include <cstdint>
 
@@ -25,5 +26,6 @@ int TextWidth(const QFont& font, const QString& text);
 // places (the Paused screen's scroller): the line is laid out and rendered once into a
 // picture, kept with the last few, and copied at (x, y), only the part that lands on the
 // device. The pixels are those DrawTextAt draws; where they might not be (a transform, a
-// clip, a blend, smoothed or see-through text) it simply calls DrawTextAt.
-void DrawKeptTextAt(QPainter& painter, int x, int y, const QString& text);
+// clip, a blend, smoothed or see-through text) it simply calls DrawTextAt. Returns the part
+// of the device it may have drawn on: all of it when it drew the text.
+QRect DrawKeptTextAt(QPainter& painter, int x, int y, const QString& text);

@@ -110,12 +110,12 @@ void DrawPreview(QPainter& painter, const QImage& preview, PauseAnimation& p, in
     painter.drawImage(p.PreviewX, p.PreviewY, preview);
 }
 
-void DrawPaused(QPainter& painter, const QString& scroller, PauseAnimation& p, int width, int height) {
+QRect DrawPaused(QPainter& painter, const QString& scroller, PauseAnimation& p, int width, int height) {
     painter.save();
     ClearBrush(painter);
     const QFont title = ArialFont(28, true);
     Use(painter, title, kRed);
-    DrawKeptTextAt(painter, Centred(width, title, "PAUSED"), height / 2 - 40, "PAUSED");
+    QRect drawn = DrawKeptTextAt(painter, Centred(width, title, "PAUSED"), height / 2 - 40, "PAUSED");
 
     const QFont font = ArialFont(12, true);
     painter.setFont(font);
@@ -123,10 +123,11 @@ void DrawPaused(QPainter& painter, const QString& scroller, PauseAnimation& p, i
     // Wraps only once the last character has left the left edge.
     if (p.ScrollerPos >= TextWidth(font, scroller) + width) p.ScrollerPos = 0;
     painter.setPen(ColorRef(kSilver));
-    DrawKeptTextAt(painter, width - p.ScrollerPos + 1, height - 39, scroller);
+    drawn |= DrawKeptTextAt(painter, width - p.ScrollerPos + 1, height - 39, scroller);
     painter.setPen(ColorRef(kYellow));
-    DrawKeptTextAt(painter, width - p.ScrollerPos, height - 40, scroller);
+    drawn |= DrawKeptTextAt(painter, width - p.ScrollerPos, height - 40, scroller);
     painter.restore();
+    return drawn;
 }
 
 void DrawTopTen(QPainter& painter, const HiScoreTable& table, int width, int height) {

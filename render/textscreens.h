@@ -55,7 +55,8 @@ void MovePreview(PauseAnimation& pause, QSize preview, int width, int height);
 void DrawPreview(QPainter& painter, const QImage& preview, PauseAnimation& pause, int width,
                  int height);
 // "PAUSED" and one frame of the scroller with its shadow; the scroller starts again at the
-// right edge once its last character has left the left edge.
-void DrawPaused(QPainter& painter, const QString& scroller, PauseAnimation& pause, int width,
+// right edge once its last character has left the left edge. Returns the part of the
+// frame it may have drawn on.
+QRect DrawPaused(QPainter& painter, const QString& scroller, PauseAnimation& pause, int width,
                 int height);
 void DrawTopTen(QPainter& painter, const HiScoreTable& table, int width, int height);

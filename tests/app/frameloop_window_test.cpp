@@ -448,16 +448,22 @@ TEST_F(FrameLoop, OnX11AWindowLiftedOffTheHeldBoxLeavesBlack) {
     EXPECT_EQ(Screen(), form.renderer.BackBuffer) << "the next frame covers the black";
 }
 
-// On the Top 10 screen only the rows of the sparks change; each must reach the screen, and
-// the rows a spark has left as well.
-TEST_F(FrameLoop, TheTopTenScreensSparksComeAndGoOnScreen) {
+// On the Paused and Top 10 screens the renderer names the rows that changed: those of the
+// sparks, and on the Paused screen those of its picture and texts. Each must reach the
+// screen, and the rows a spark has left as well, also on the black around the picture.
+TEST_F(FrameLoop, TheAnimatedScreensChangesReachTheScreen) {
     MainWindow& form = Shown();
-    form.showTopTen();
-    ASSERT_EQ(form.flow.State, ScreenState::TopTen);
-    for (int i = 0; i < 40; ++i) {
-        if (i % 8 == 0) form.tickEffects();
-        WaitOver();
-        ASSERT_EQ(form.paintBox->Shown(), form.renderer.BackBuffer) << "frame " << i;
-        ASSERT_EQ(Screen(), form.renderer.BackBuffer) << "frame " << i;
+    for (const ScreenState screen : {ScreenState::Paused, ScreenState::TopTen}) {
+        SCOPED_TRACE(int(screen));
+        if (screen == ScreenState::Paused) form.pauseAction->trigger();
+        else form.showTopTen();
+        ASSERT_EQ(form.flow.State, screen);
+        for (int i = 0; i < 60; ++i) {
+            if (i % 6 == 0) form.tickEffects();
+            WaitOver();
+            ASSERT_EQ(form.paintBox->Shown(), form.renderer.BackBuffer) << "frame " << i;
+            ASSERT_EQ(Screen(), form.renderer.BackBuffer) << "frame " << i;
+        }
+        if (screen == ScreenState::Paused) form.pauseAction->trigger();
     }
 }
