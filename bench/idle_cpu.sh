@@ -10,6 +10,9 @@
 #   topten         the Top 10 table with its sparks
 #   levelcomplete  the finished picture under "Very Good!"
 # each with the music off and on (-m picks; "effect" runs with the music off only).
+# First, as the floor the figures stand on, what this machine charges a thread that does
+# nothing but sleep and wake: 32 times a second (the frame loop's pace) and 43 times (the
+# sound device's period of 1024 samples).
 #
 # Columns per program: the CPU share in percent of one core (the time on a processor of
 # all threads, from /proc/PID/task/*/schedstat, in nanoseconds), the main thread's
@@ -41,7 +44,7 @@ while getopts "s:d:r:S:m:v" opt; do
   esac
 done
 shift $((OPTIND - 1))
-[[ $# -ge 1 ]] || { sed -n '2,27p' "$0"; exit 2; }
+[[ $# -ge 1 ]] || { sed -n '2,29p' "$0"; exit 2; }
 programs=()
 for p in "$@"; do programs+=("$(cd "$(dirname "$p")" && pwd)/$(basename "$p")"); done
 
@@ -138,6 +141,20 @@ measure() {
       if (verbose) for (name in wakes) printf "  %s %.2f%% %.1f/s", name, 100 * ns[name] / 1e9 / s, wakes[name] / s
     }'
 }
+
+# floor WAKES: the CPU share of a process that only sleeps, WAKES times a second.
+floor() {
+  perl -MTime::HiRes=sleep -e 'sleep(1 / $ARGV[0]) while 1' "$1" &
+  local pid=$! t0 t1
+  sleep 1
+  t0=$(cut -d' ' -f1 /proc/"$pid"/schedstat)
+  sleep "$seconds"
+  t1=$(cut -d' ' -f1 /proc/"$pid"/schedstat)
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+  awk -v t="$((t1 - t0))" -v s="$seconds" 'BEGIN { printf "%.2f %%", 100 * t / 1e9 / s }'
+}
+printf 'floor: a thread that only sleeps, waking 32/s %s, 43/s %s\n\n' "$(floor 32)" "$(floor 43)"
 
 printf '%-22s' situation
 for p in "$@"; do printf '  %-28s' "$p"; done
