@@ -90,6 +90,12 @@ void PaintBox::CopyRows(const QImage& frame, QImage& kept, bool whole, const std
     }
 }
 
+QImage PaintBox::Canvas(QSize size) {
+    // The screen's scale is checked once a frame, when it is shown.
+    if (!(surface_ || OnSurface()) || size.isEmpty()) return QImage();
+    return surface_->Canvas(size);
+}
+
 void PaintBox::ShowFrame(const QImage& frame, uint64_t version, const std::vector<uint8_t>* rows) {
     // The frame on screen is kept in shown_, or in the surface's shared image.
     QImage* kept = &shown_;
@@ -107,8 +113,20 @@ void PaintBox::ShowFrame(const QImage& frame, uint64_t version, const std::vecto
     }
     if (kept == &shown_ && whole) shown_ = QImage(frame.size(), frame.format());
     int top = -1, bottom = -1;
-    // A frame of the version already kept needs not even the comparison.
-    if (whole || version == 0 || version != shownVersion_) CopyRows(frame, *kept, whole, rows, top, bottom);
+    const bool changed = whole || version == 0 || version != shownVersion_;
+    if (changed && kept != &shown_ && frame.constBits() == kept->constBits()) {
+        // Drawn into the shared image (Canvas): the frame before is gone, so the rows named
+        // are sent, or all of them.
+        const bool named = !whole && rows && rows->size() == size_t(frame.height());
+        for (int y = 0; y < frame.height(); ++y) {
+            if (named && !(*rows)[size_t(y)]) continue;
+            if (top < 0) top = y;
+            bottom = y;
+        }
+    } else if (changed) {
+        // A frame of the version already kept needs not even the comparison.
+        CopyRows(frame, *kept, whole, rows, top, bottom);
+    }
     shownVersion_ = version;
     QRegion dirty = black_;
     black_ = QRegion();
@@ -518,7 +536,7 @@ FrameModel MainWindow::Model() {
 }
 
 void MainWindow::DrawFrame() {
-    renderer.DrawFrame(Model());
+    renderer.DrawFrame(Model(), paintBox->Canvas(renderer.BackBuffer.size()));
     paintBox->ShowFrame(renderer.BackBuffer, renderer.FrameVersion(),
                         renderer.RowsChangedSince(paintBox->ShownVersion()));
     ++FramesDrawn;

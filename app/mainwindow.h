@@ -35,7 +35,9 @@ class X11Surface;
 // number each frame pixel is a square of screen pixels; on one scaled by a fraction the
 // frame is enlarged evenly (ScreenScaler). Its size and every position stay in frame pixels.
 // On an X server at one screen pixel a frame pixel the copy lies in memory shared with the
-// server, and frames reach the box's own window from there (X11Surface).
+// server, and frames reach the box's own window from there (X11Surface); the frame loop
+// draws each frame straight into it (Canvas), and the renderer draws anything it does not
+// show elsewhere.
 class PaintBox : public QWidget {
     Q_OBJECT
 public:
@@ -49,6 +51,11 @@ public:
     // (FrameRenderer::RowsChangedSince); the others are not compared.
     void ShowFrame(const QImage& frame, uint64_t version = 0, const std::vector<uint8_t>* rows = nullptr);
     uint64_t ShownVersion() const { return shownVersion_; }
+    // Where the next frame of `size` may be drawn straight into: the X11 surface's shared
+    // image, once the server has read the frame before. A frame shown from it costs no
+    // copy; rows, when given, then name the rows to send. A null image when the box paints
+    // through Qt.
+    QImage Canvas(QSize size);
     // Parts uncovered while no frames are drawn show black until the next frame.
     void Uncover(const QRegion& region);
     bool HasUncovered() const { return !black_.isEmpty(); }

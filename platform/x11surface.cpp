@@ -40,11 +40,15 @@ Segment Attach(xcb_connection_t* c, size_t bytes) {
     return s;
 }
 
-void Detach(xcb_connection_t* c, Segment& s) {
-    if (!s.bits) return;
-    xcb_shm_detach(c, s.id);
-    shmdt(s.bits);
-    s = {};
+// The segment, detached when the surface and every canvas over it are gone.
+std::shared_ptr<Segment> Shared(xcb_connection_t* c, Segment s) {
+    if (!s.bits) return nullptr;
+    return std::shared_ptr<Segment>(new Segment(s), [c](Segment* s) {
+        xcb_shm_detach(c, s->id);
+        xcb_flush(c);
+        shmdt(s->bits);
+        delete s;
+    });
 }
 
 // Whether the window's pixels are QImage::Format_RGB32's: 32 bits a pixel, least
@@ -82,7 +86,7 @@ struct X11Surface::X {
     xcb_window_t window = 0;  // the window the graphics context was made for
     xcb_gcontext_t gc = 0;
     uint8_t depth = 0;
-    Segment segment;
+    std::shared_ptr<Segment> segment;
     bool awaiting = false;  // a request was sent after the last put, and not yet answered
     xcb_get_input_focus_cookie_t read{};
 };
@@ -104,7 +108,7 @@ X11Surface::X11Surface(QWidget* widget, std::unique_ptr<X> x) : widget_(widget),
 X11Surface::~X11Surface() {
     AwaitRead();
     image_ = QImage();
-    Detach(x_->c, x_->segment);
+    x_->segment.reset();
     if (x_->gc) xcb_free_gc(x_->c, x_->gc);
     xcb_flush(x_->c);
 }
@@ -137,23 +141,33 @@ QImage& X11Surface::Image(QSize size) {
     AwaitRead();
     if (image_.size() == size && !image_.isNull()) return image_;
     image_ = QImage();
-    Detach(x_->c, x_->segment);
+    x_->segment.reset();
     if (size.isEmpty()) return image_;
     const size_t bytes = size_t(size.width()) * size_t(size.height()) * 4;
-    x_->segment = Attach(x_->c, bytes);
-    if (!x_->segment.bits) return image_;
-    image_ = QImage(x_->segment.bits, size.width(), size.height(), size.width() * 4, QImage::Format_RGB32);
+    x_->segment = Shared(x_->c, Attach(x_->c, bytes));
+    if (!x_->segment) return image_;
+    image_ = QImage(x_->segment->bits, size.width(), size.height(), size.width() * 4, QImage::Format_RGB32);
     image_.fill(Qt::black);
     return image_;
 }
 
+QImage X11Surface::Canvas(QSize size) {
+    const QImage& image = Image(size);
+    if (image.isNull()) return QImage();
+    // Its own image data, not a copy of image_'s: writing into it never detaches either.
+    auto* keep = new std::shared_ptr<Segment>(x_->segment);
+    return QImage(
+        (*keep)->bits, size.width(), size.height(), size.width() * 4, QImage::Format_RGB32,
+        [](void* keep) { delete static_cast<std::shared_ptr<Segment>*>(keep); }, keep);
+}
+
 void X11Surface::Put(const QRegion& region) {
     const QRegion part = region & image_.rect();
-    if (part.isEmpty() || !x_->segment.bits || !Drawable()) return;
+    if (part.isEmpty() || !x_->segment || !Drawable()) return;
     for (const QRect& r : part)
         xcb_shm_put_image(x_->c, x_->window, x_->gc, uint16_t(image_.width()), uint16_t(image_.height()),
                           uint16_t(r.x()), uint16_t(r.y()), uint16_t(r.width()), uint16_t(r.height()),
-                          int16_t(r.x()), int16_t(r.y()), x_->depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, x_->segment.id, 0);
+                          int16_t(r.x()), int16_t(r.y()), x_->depth, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, x_->segment->id, 0);
     // Asked now, answered long before the image is next written: no round trip is waited
     // for. An answer still due is not needed: this one comes after it.
     if (x_->awaiting) xcb_discard_reply(x_->c, x_->read.sequence);

@@ -29,6 +29,9 @@ public:
     // was sent from it. Its pixels stay while the size does; a new size starts black.
     // A null image when no segment of that size could be made.
     QImage& Image(QSize size);
+    // Another image over the memory of Image(size), for a frame to be drawn straight into
+    // it; the memory stays mapped while any copy of it lives, also past this surface.
+    QImage Canvas(QSize size);
     // The image as it is, written or not.
     const QImage& Current() const { return image_; }
     // Sends the part `region` of the image to the same place in the window.

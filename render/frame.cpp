@@ -16,8 +16,27 @@ void FrameRenderer::Resize(int width, int height) {
 }
 
 void FrameRenderer::ClearBackBuffer() {
+    // Not on a canvas, which holds the frame on screen.
+    if (OnCanvas()) BackBuffer = QImage(BackBuffer.size(), BackBuffer.format());
     BackBuffer.fill(Qt::black);
     lastStill_ = false;
+}
+
+void FrameRenderer::UseCanvas(QImage canvas) {
+    if (canvas.isNull() || canvas.size() != BackBuffer.size() || canvas.format() != BackBuffer.format()) {
+        LeaveCanvas();
+        return;
+    }
+    if (BackBuffer.constBits() == canvas.constBits()) return;  // the same memory: drawn there already
+    // Moved in, not shared: the first write would copy shared image data.
+    BackBuffer = std::move(canvas);
+    canvasBits_ = BackBuffer.constBits();
+}
+
+void FrameRenderer::LeaveCanvas() {
+    if (!OnCanvas()) return;
+    BackBuffer = BackBuffer.copy();  // what the canvas holds, now the renderer's own
+    canvasBits_ = nullptr;
 }
 
 void FrameRenderer::NewVersion() {
@@ -289,6 +308,7 @@ void FrameRenderer::ClearUncovered(const FrameModel& model, const QImage* tiles,
 
 void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
     if (!model.board || !model.tiles) return;
+    LeaveCanvas();
     {
         QPainter painter(&BackBuffer);
         DrawBoard(painter, *model.board, BoardTiles(model), model.tileCount);
@@ -298,7 +318,8 @@ void FrameRenderer::DrawBoardOnly(const FrameModel& model) {
     NewVersion();
 }
 
-void FrameRenderer::DrawFrame(const FrameModel& model) {
+void FrameRenderer::DrawFrame(const FrameModel& model, QImage canvas) {
+    UseCanvas(std::move(canvas));
     // The pixels are there already: drawing them again would change nothing.
     if (Repeats(model)) return;
     changedSince_ = 0;  // any row, unless the kept texts' sparks tell

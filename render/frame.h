@@ -40,9 +40,14 @@ public:
     void Resize(int width, int height);
     void ClearBackBuffer();
     // The steps of model.state, later ones over earlier ones; a step whose data the model
-    // lacks is left out.
-    void DrawFrame(const FrameModel& model);
-    void DrawBoardOnly(const FrameModel& model);  // the redraw at the end of a slide
+    // lacks is left out. A `canvas` of the BackBuffer's size and format is memory the
+    // screen shows from: the BackBuffer becomes it (drawn anew the first time), so that
+    // the frame needs no copy to reach the screen. Without one the BackBuffer is the
+    // renderer's own again.
+    void DrawFrame(const FrameModel& model, QImage canvas = QImage());
+    // The redraw at the end of a slide, which never reaches the screen: into a buffer of
+    // the renderer's own, so that a canvas keeps the frame on screen.
+    void DrawBoardOnly(const FrameModel& model);
     // Names the BackBuffer's pixels: a number that stays the same only while they are
     // known to be unchanged (a frame of a screen without animation composed again from
     // inputs all as they were), and is new whenever they may have changed. Unique across
@@ -62,6 +67,12 @@ public:
     static bool Animated(ScreenState state);
 
 private:
+    // The BackBuffer's memory is a canvas's.
+    bool OnCanvas() const { return !BackBuffer.isNull() && BackBuffer.constBits() == canvasBits_; }
+    const uchar* canvasBits_ = nullptr;
+    void UseCanvas(QImage canvas);
+    void LeaveCanvas();
+
     // The board's tile pictures, each already shrunk onto the square one pixel smaller
     // that the board copies it into (the same mapping, done once per level rather than
     // every frame); a picture of another size is kept as it is.

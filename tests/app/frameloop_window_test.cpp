@@ -173,6 +173,7 @@ TEST_F(FrameLoop, SlideEndingWhilePausedNeverShowsTheBoard) {
     ASSERT_FALSE(form.flow.board.Sliding);
     QCoreApplication::processEvents();
     EXPECT_EQ(Screen(), paused);
+    EXPECT_EQ(form.paintBox->Shown(), paused) << "what a repaint would show";
 }
 
 TEST_F(FrameLoop, PartsUncoveredWhileFramesAreHeldShowBlack) {
@@ -409,6 +410,8 @@ TEST_F(FrameLoop, OnX11EveryFrameArrivesWholeFromSharedMemory) {
     MainWindow& form = Shown();
     form.RunFrameLoop();
     ASSERT_TRUE(form.paintBox->ShownOnSurface());
+    EXPECT_EQ(form.renderer.BackBuffer.constBits(), form.paintBox->Shown().constBits())
+        << "drawn straight into the shared image";
     EXPECT_EQ(Screen(), form.renderer.BackBuffer) << "the first frame";
     SlideToItsLastStep(form);
     for (int i = 0; i < 3; ++i) {
@@ -423,6 +426,9 @@ TEST_F(FrameLoop, OnX11EveryFrameArrivesWholeFromSharedMemory) {
     form.stayOnTopAction->trigger();  // Qt's way would make the box's window anew
     WaitOver();
     EXPECT_EQ(Screen(), form.renderer.BackBuffer) << "kept on top";
+    const QImage shown = form.paintBox->Shown().copy();
+    form.renderer.ClearBackBuffer();  // as a level load does, between frames
+    EXPECT_EQ(form.paintBox->Shown(), shown) << "what a repaint would show";
 }
 
 // The X server exposes the box's own window, not the main window's, when a window over
