@@ -12,7 +12,8 @@
 # each with the music off and on (-m picks; "effect" runs with the music off only).
 # First, as the floor the figures stand on, what this machine charges a thread that does
 # nothing but sleep and wake: 32 times a second (the frame loop's pace) and 43 times (the
-# sound device's period of 1024 samples).
+# sound device's period of 1024 samples); and an empty Qt window woken at the frame loop's
+# pace (bench/app/marlipan-emptyloop beside the first program's build, when it has one).
 #
 # Columns per program: the CPU share in percent of one core (the time on a processor of
 # all threads, from /proc/PID/task/*/schedstat, in nanoseconds), the main thread's
@@ -44,7 +45,7 @@ while getopts "s:d:r:S:m:v" opt; do
   esac
 done
 shift $((OPTIND - 1))
-[[ $# -ge 1 ]] || { sed -n '2,29p' "$0"; exit 2; }
+[[ $# -ge 1 ]] || { sed -n '2,30p' "$0"; exit 2; }
 programs=()
 for p in "$@"; do programs+=("$(cd "$(dirname "$p")" && pwd)/$(basename "$p")"); done
 
@@ -142,19 +143,23 @@ measure() {
     }'
 }
 
-# floor WAKES: the CPU share of a process that only sleeps, WAKES times a second.
+# floor COMMAND...: the CPU share of all threads of a process that does nothing of its own.
 floor() {
-  perl -MTime::HiRes=sleep -e 'sleep(1 / $ARGV[0]) while 1' "$1" &
+  "$@" >/dev/null 2>&1 &
   local pid=$! t0 t1
-  sleep 1
-  t0=$(cut -d' ' -f1 /proc/"$pid"/schedstat)
+  sleep 2
+  t0=$(cat /proc/"$pid"/task/*/schedstat | awk '{ t += $1 } END { print t }')
   sleep "$seconds"
-  t1=$(cut -d' ' -f1 /proc/"$pid"/schedstat)
+  t1=$(cat /proc/"$pid"/task/*/schedstat | awk '{ t += $1 } END { print t }')
   kill "$pid"
   wait "$pid" 2>/dev/null || true
   awk -v t="$((t1 - t0))" -v s="$seconds" 'BEGIN { printf "%.2f %%", 100 * t / 1e9 / s }'
 }
-printf 'floor: a thread that only sleeps, waking 32/s %s, 43/s %s\n\n' "$(floor 32)" "$(floor 43)"
+sleeper() { exec perl -MTime::HiRes=sleep -e 'sleep(1 / $ARGV[0]) while 1' "$1"; }
+printf 'floor: a thread that only sleeps, waking 32/s %s, 43/s %s' "$(floor sleeper 32)" "$(floor sleeper 43)"
+empty_loop=$(dirname "${programs[0]}")/../bench/app/marlipan-emptyloop
+[[ -x $empty_loop ]] && printf '; an empty Qt window at the frame pace %s' "$(floor "$empty_loop")"
+printf '\n\n'
 
 printf '%-22s' situation
 for p in "$@"; do printf '  %-28s' "$p"; done
