@@ -76,15 +76,18 @@ QPaintEngine* PaintBox::paintEngine() const {
 
 void PaintBox::CopyRows(const QImage& frame, QImage& kept, bool whole, const std::vector<uint8_t>* rows, int& top,
                         int& bottom) {
+    const bool inPlace = frame.constBits() == kept.constBits();
     const size_t rowBytes = size_t(std::min(frame.bytesPerLine(), kept.bytesPerLine()));
-    uchar* const bits = kept.bits();  // detached once, not once a row
+    uchar* const bits = inPlace ? nullptr : kept.bits();  // detached once, not once a row
     const qsizetype stride = kept.bytesPerLine();
     if (whole || (rows && rows->size() != size_t(frame.height()))) rows = nullptr;
     for (int y = 0; y < frame.height(); ++y) {
         if (rows && !(*rows)[size_t(y)]) continue;
-        uchar* const row = bits + y * stride;
-        if (!whole && std::memcmp(frame.constScanLine(y), row, rowBytes) == 0) continue;
-        std::memcpy(row, frame.constScanLine(y), rowBytes);
+        if (!inPlace) {
+            uchar* const row = bits + y * stride;
+            if (!whole && std::memcmp(frame.constScanLine(y), row, rowBytes) == 0) continue;
+            std::memcpy(row, frame.constScanLine(y), rowBytes);
+        }
         if (top < 0) top = y;
         bottom = y;
     }
@@ -113,20 +116,8 @@ void PaintBox::ShowFrame(const QImage& frame, uint64_t version, const std::vecto
     }
     if (kept == &shown_ && whole) shown_ = QImage(frame.size(), frame.format());
     int top = -1, bottom = -1;
-    const bool changed = whole || version == 0 || version != shownVersion_;
-    if (changed && kept != &shown_ && frame.constBits() == kept->constBits()) {
-        // Drawn into the shared image (Canvas): the frame before is gone, so the rows named
-        // are sent, or all of them.
-        const bool named = !whole && rows && rows->size() == size_t(frame.height());
-        for (int y = 0; y < frame.height(); ++y) {
-            if (named && !(*rows)[size_t(y)]) continue;
-            if (top < 0) top = y;
-            bottom = y;
-        }
-    } else if (changed) {
-        // A frame of the version already kept needs not even the comparison.
-        CopyRows(frame, *kept, whole, rows, top, bottom);
-    }
+    // A frame of the version already kept needs not even the comparison.
+    if (whole || version == 0 || version != shownVersion_) CopyRows(frame, *kept, whole, rows, top, bottom);
     shownVersion_ = version;
     QRegion dirty = black_;
     black_ = QRegion();

@@ -77,8 +77,9 @@ private:
     // Whether the X11 surface shows the frames; made at the first frame the box shows.
     bool OnSurface();
     // The rows of `frame` copied into `kept`, of its size and format: all of them when
-    // `whole`, else those that differ (of those `rows` marks, when given). The band
-    // [top, bottom] they span; top -1 when none.
+    // `whole`, else those that differ (of those `rows` marks, when given). A frame drawn in
+    // kept's own memory (Canvas) is not compared: the rows marked, or all, count as
+    // changed. The band [top, bottom] they span; top -1 when none.
     static void CopyRows(const QImage& frame, QImage& kept, bool whole, const std::vector<uint8_t>* rows, int& top,
                          int& bottom);
     void PaintOnSurface(const QRegion& region);
