@@ -364,29 +364,23 @@ void FrameRenderer::DrawFrame(const FrameModel& model, QImage canvas) {
         break;
     }
     case ScreenState::Paused: {
-        if (!overPreview) {
-            if (model.pause && model.preview) {
-                QPainter painter(&BackBuffer);
-                DrawPreview(painter, *model.preview, *model.pause, w, h);
-            }
-            particles();
-            if (model.pause) {
-                QPainter painter(&BackBuffer);
-                DrawPaused(painter, model.scroller, *model.pause, w, h);
-            }
-            break;
+        if (overPreview) {
+            MovePreview(*model.pause, model.preview->size(), w, h);
+            PreviewOnBlack(*model.preview, QPoint(model.pause->PreviewX, model.pause->PreviewY));
+        } else if (model.pause && model.preview) {
+            QPainter painter(&BackBuffer);
+            DrawPreview(painter, *model.preview, *model.pause, w, h);
         }
-        MovePreview(*model.pause, model.preview->size(), w, h);
-        PreviewOnBlack(*model.preview, QPoint(model.pause->PreviewX, model.pause->PreviewY));
-        // Where the sparks and the texts land is ink the next frame blackens again.
         dots_.clear();
         if (model.particles) model.particles->UpdateParticles(BackBuffer, nullptr, &dots_);
-        for (const QPoint& dot : dots_) AddInk(dot.y(), dot.x(), dot.x() + 2);
         QRect texts;
-        {
+        if (model.pause) {
             QPainter painter(&BackBuffer);
             texts = DrawPaused(painter, model.scroller, *model.pause, w, h);
         }
+        if (!overPreview) break;
+        // Where the sparks and the texts land is ink the next frame blackens again.
+        for (const QPoint& dot : dots_) AddInk(dot.y(), dot.x(), dot.x() + 2);
         for (int y = texts.top(); !texts.isEmpty() && y <= texts.bottom(); ++y)
             AddInk(y, texts.left(), texts.right() + 1);
         break;
