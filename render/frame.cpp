@@ -373,11 +373,7 @@ void FrameRenderer::DrawFrame(const FrameModel& model, QImage canvas) {
         }
         dots_.clear();
         if (model.particles) model.particles->UpdateParticles(BackBuffer, nullptr, &dots_);
-        QRect texts;
-        if (model.pause) {
-            QPainter painter(&BackBuffer);
-            texts = DrawPaused(painter, model.scroller, *model.pause, w, h);
-        }
+        const QRect texts = model.pause ? DrawPaused(BackBuffer, model.scroller, *model.pause, w, h) : QRect();
         if (!overPreview) break;
         // Where the sparks and the texts land is ink the next frame blackens again.
         for (const QPoint& dot : dots_) AddInk(dot.y(), dot.x(), dot.x() + 2);

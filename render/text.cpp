@@ -66,6 +66,10 @@ struct KeptLine {
     QString text;
     QImage image;   // the line's ink on transparent, cut to the box that holds it
     QPoint offset;  // where that box lies from the point the line is drawn at
+    // The ink as runs of one opaque colour, left to right, for each row of the picture:
+    // what a copy with no painter fills. Empty when the ink is not all that one colour.
+    std::vector<std::vector<std::pair<int, int>>> runs;  // [x0, x1)
+    QRgb colourOfRuns = 0;
 };
 
 const KeptLine& Kept(const QFont& font, QRgb colour, const QString& text) {
@@ -101,7 +105,25 @@ const KeptLine& Kept(const QFont& font, QRgb colour, const QString& text) {
         }
     }
     const QRect ink = bottom < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
-    k = KeptLine{font, colour, text, line.copy(ink), ink.topLeft() - QPoint(margin, margin)};
+    k = KeptLine{font, colour, text, line.copy(ink), ink.topLeft() - QPoint(margin, margin), {}, 0};
+    std::vector<std::vector<std::pair<int, int>>> runs(size_t(k.image.height()));
+    QRgb first = 0;  // no opaque pixel is 0
+    bool one = true;
+    for (int y = 0; y < k.image.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(k.image.constScanLine(y));
+        for (int x = 0; x < k.image.width(); ++x) {
+            if (qAlpha(row[x]) == 0) continue;
+            if (first == 0) first = row[x];
+            one = one && row[x] == first && qAlpha(first) == 255;
+            std::vector<std::pair<int, int>>& r = runs[size_t(y)];
+            if (!r.empty() && r.back().second == x) ++r.back().second;
+            else r.emplace_back(x, x + 1);
+        }
+    }
+    if (one) {
+        k.runs = std::move(runs);
+        k.colourOfRuns = first;
+    }
     return k;
 }
 }  // namespace
@@ -127,5 +149,36 @@ QRect DrawKeptTextAt(QPainter& painter, int x, int y, const QString& text) {
     const QRect target = QRect(at, k.image.size()) & QRect(0, 0, device->width(), device->height());
     if (target.isEmpty()) return QRect();
     painter.drawImage(target.topLeft(), k.image, target.translated(-at));
+    return target;
+}
+
+QRect DrawKeptTextAt(QImage& image, const QFont& font, QRgb colour, int x, int y, const QString& text) {
+    const bool pixels = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied;
+    const KeptLine* k = pixels && qAlpha(colour) == 255 && font.styleStrategy() & QFont::NoAntialias &&
+                                TextWidth(font, text) <= 30000
+                            ? &Kept(font, colour, text)
+                            : nullptr;
+    if (!k || k->runs.size() != size_t(k->image.height())) {  // no runs were made
+        QPainter painter(&image);
+        painter.setBackgroundMode(Qt::TransparentMode);
+        painter.setFont(font);
+        painter.setPen(QColor::fromRgba(colour));
+        return DrawKeptTextAt(painter, x, y, text);
+    }
+    // Opaque ink replaces what lies below it and the clear rest leaves it be: filling the
+    // runs is what the painter's blend of the picture gives.
+    const QPoint at = QPoint(x, y) + k->offset;
+    const QRect target = QRect(at, k->image.size()) & image.rect();
+    if (target.isEmpty()) return QRect();
+    const int x0 = target.left() - at.x(), x1 = target.right() + 1 - at.x();  // the picture's columns
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    for (int ty = target.top(); ty <= target.bottom(); ++ty) {
+        const std::vector<std::pair<int, int>>& runs = k->runs[size_t(ty - at.y())];
+        QRgb* const row = reinterpret_cast<QRgb*>(bits + ty * stride) + target.left();  // column x0
+        auto run = std::partition_point(runs.begin(), runs.end(), [x0](const auto& r) { return r.second <= x0; });
+        for (; run != runs.end() && run->first < x1; ++run)
+            std::fill(row + (std::max(run->first, x0) - x0), row + (std::min(run->second, x1) - x0), k->colourOfRuns);
+    }
     return target;
 }

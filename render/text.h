@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 
+class QImage;
 class QPainter;
 
 // A Windows colour value, 0x00BBGGRR.
@@ -29,3 +30,7 @@ int TextWidth(const QFont& font, const QString& text);
 // clip, a blend, smoothed or see-through text) it simply calls DrawTextAt. Returns the part
 // of the device it may have drawn on: all of it when it drew the text.
 QRect DrawKeptTextAt(QPainter& painter, int x, int y, const QString& text);
+// The same straight into a frame's pixels, with no painter to set up (the Paused screen
+// draws its texts so every frame): `colour` as an opaque QRgb, no background. Frames of
+// other formats, and texts the copy cannot draw exactly, go through a painter.
+QRect DrawKeptTextAt(QImage& image, const QFont& font, QRgb colour, int x, int y, const QString& text);

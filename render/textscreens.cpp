@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QPainter>
+#include <array>
 
 #include "common/random.h"
 #include "game/board.h"
@@ -110,23 +111,45 @@ void DrawPreview(QPainter& painter, const QImage& preview, PauseAnimation& p, in
     painter.drawImage(p.PreviewX, p.PreviewY, preview);
 }
 
-QRect DrawPaused(QPainter& painter, const QString& scroller, PauseAnimation& p, int width, int height) {
-    painter.save();
-    ClearBrush(painter);
-    const QFont title = ArialFont(28, true);
-    Use(painter, title, kRed);
-    QRect drawn = DrawKeptTextAt(painter, Centred(width, title, "PAUSED"), height / 2 - 40, "PAUSED");
+namespace {
+struct PausedText {
+    QFont font;
+    uint32_t colour;
+    int x, y;
+    QString text;
+};
 
+// One frame's step of the scroller, and where "PAUSED", the scroller's shadow and the
+// scroller go, in the order they are drawn.
+std::array<PausedText, 3> PausedTexts(const QString& scroller, PauseAnimation& p, int width, int height) {
+    const QFont title = ArialFont(28, true);
     const QFont font = ArialFont(12, true);
-    painter.setFont(font);
     ++p.ScrollerPos;
     // Wraps only once the last character has left the left edge.
     if (p.ScrollerPos >= TextWidth(font, scroller) + width) p.ScrollerPos = 0;
-    painter.setPen(ColorRef(kSilver));
-    drawn |= DrawKeptTextAt(painter, width - p.ScrollerPos + 1, height - 39, scroller);
-    painter.setPen(ColorRef(kYellow));
-    drawn |= DrawKeptTextAt(painter, width - p.ScrollerPos, height - 40, scroller);
+    const QString paused = QStringLiteral("PAUSED");
+    return {{{title, kRed, Centred(width, title, paused), height / 2 - 40, paused},
+             {font, kSilver, width - p.ScrollerPos + 1, height - 39, scroller},
+             {font, kYellow, width - p.ScrollerPos, height - 40, scroller}}};
+}
+}  // namespace
+
+QRect DrawPaused(QPainter& painter, const QString& scroller, PauseAnimation& p, int width, int height) {
+    painter.save();
+    ClearBrush(painter);
+    QRect drawn;
+    for (const PausedText& t : PausedTexts(scroller, p, width, height)) {
+        Use(painter, t.font, t.colour);
+        drawn |= DrawKeptTextAt(painter, t.x, t.y, t.text);
+    }
     painter.restore();
+    return drawn;
+}
+
+QRect DrawPaused(QImage& frame, const QString& scroller, PauseAnimation& p, int width, int height) {
+    QRect drawn;
+    for (const PausedText& t : PausedTexts(scroller, p, width, height))
+        drawn |= DrawKeptTextAt(frame, t.font, ColorRefRgb(t.colour), t.x, t.y, t.text);
     return drawn;
 }
 

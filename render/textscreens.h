@@ -59,4 +59,6 @@ void DrawPreview(QPainter& painter, const QImage& preview, PauseAnimation& pause
 // frame it may have drawn on.
 QRect DrawPaused(QPainter& painter, const QString& scroller, PauseAnimation& pause, int width,
                 int height);
+// The same straight into the frame's pixels, with no painter (DrawKeptTextAt).
+QRect DrawPaused(QImage& frame, const QString& scroller, PauseAnimation& pause, int width, int height);
 void DrawTopTen(QPainter& painter, const HiScoreTable& table, int width, int height);

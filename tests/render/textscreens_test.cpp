@@ -288,9 +288,10 @@ TEST_P(TextScreens, PausedFramesAreWhatDrawingEachStepInTurnGives) {
     }
 }
 
-// The scroller is copied from a picture of its line made once; every frame must still
-// show what drawing the text there shows: entering, leaving, in both colours, over the
-// picture, with glyphs that reach below the line and left of their place.
+// The scroller is copied from a picture of its line made once, with a painter or straight
+// into the pixels; every frame must still show what drawing the text there shows:
+// entering, leaving, in both colours, over the picture, with glyphs that reach below the
+// line and left of their place.
 TEST(KeptText, SamePixelsAsTheTextDrawnInPlace) {
     const QString text = ScrollerText({"jWfy_|Q* description", "Pier", 2, 7, "1.10"});
     const QFont font = ArialFont(12, true);
@@ -301,7 +302,7 @@ TEST(KeptText, SamePixelsAsTheTextDrawnInPlace) {
     const int wide = TextWidth(font, text);
     for (const uint32_t colour : {0x00C0C0C0u, 0x0000FFFFu})
         for (const int x : {w + 1, w, w - 7, 100, 0, -3, -(wide / 2), 5 - wide, -wide, -wide - 20}) {
-            QImage drawn = ground.copy(), kept = ground.copy();
+            QImage drawn = ground.copy(), kept = ground.copy(), direct = ground.copy();
             for (QImage* image : {&drawn, &kept}) {
                 QPainter painter(image);
                 painter.setBackgroundMode(Qt::TransparentMode);
@@ -310,7 +311,9 @@ TEST(KeptText, SamePixelsAsTheTextDrawnInPlace) {
                 if (image == &drawn) DrawTextAt(painter, x, 20, text);
                 else DrawKeptTextAt(painter, x, 20, text);
             }
+            DrawKeptTextAt(direct, font, ColorRefRgb(colour), x, 20, text);
             ASSERT_EQ(kept, drawn) << "colour " << colour << ", x " << x;
+            ASSERT_EQ(direct, drawn) << "with no painter: colour " << colour << ", x " << x;
         }
 }
 
