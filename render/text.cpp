@@ -66,10 +66,17 @@ struct KeptLine {
     QString text;
     QImage image;   // the line's ink on transparent, cut to the box that holds it
     QPoint offset;  // where that box lies from the point the line is drawn at
-    // The ink as runs of one opaque colour, left to right, for each row of the picture:
-    // what a copy with no painter fills. Empty when the ink is not all that one colour.
-    std::vector<std::vector<std::pair<int, int>>> runs;  // [x0, x1)
+    // The ink as runs of one opaque colour, [x0, x1) left to right and row after row: what a
+    // copy with no painter fills. Not made when the ink is not all that one colour.
+    std::vector<std::pair<int, int>> runs;
+    // Where a row's runs go on from a column, found without a search through the row: for
+    // each row, for each block of kBlock columns, the first run that ends beyond the
+    // block's start; a row's last entry is where its runs end.
+    static constexpr int kBlock = 64;
+    std::vector<uint32_t> runsFrom;
+    int blocks = 0;
     QRgb colourOfRuns = 0;
+    bool madeRuns = false;
 };
 
 const KeptLine& Kept(const QFont& font, QRgb colour, const QString& text) {
@@ -105,25 +112,34 @@ const KeptLine& Kept(const QFont& font, QRgb colour, const QString& text) {
         }
     }
     const QRect ink = bottom < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
-    k = KeptLine{font, colour, text, line.copy(ink), ink.topLeft() - QPoint(margin, margin), {}, 0};
-    std::vector<std::vector<std::pair<int, int>>> runs(size_t(k.image.height()));
+    k = KeptLine();
+    k.font = font;
+    k.colour = colour;
+    k.text = text;
+    k.image = line.copy(ink);
+    k.offset = ink.topLeft() - QPoint(margin, margin);
+    k.blocks = (k.image.width() + KeptLine::kBlock - 1) / KeptLine::kBlock;
     QRgb first = 0;  // no opaque pixel is 0
     bool one = true;
     for (int y = 0; y < k.image.height(); ++y) {
+        const size_t begin = k.runs.size();
         const QRgb* row = reinterpret_cast<const QRgb*>(k.image.constScanLine(y));
         for (int x = 0; x < k.image.width(); ++x) {
             if (qAlpha(row[x]) == 0) continue;
             if (first == 0) first = row[x];
             one = one && row[x] == first && qAlpha(first) == 255;
-            std::vector<std::pair<int, int>>& r = runs[size_t(y)];
-            if (!r.empty() && r.back().second == x) ++r.back().second;
-            else r.emplace_back(x, x + 1);
+            if (k.runs.size() > begin && k.runs.back().second == x) ++k.runs.back().second;
+            else k.runs.emplace_back(x, x + 1);
         }
+        size_t i = begin;
+        for (int b = 0; b < k.blocks; ++b) {
+            while (i < k.runs.size() && k.runs[i].second <= b * KeptLine::kBlock) ++i;
+            k.runsFrom.push_back(uint32_t(i));
+        }
+        k.runsFrom.push_back(uint32_t(k.runs.size()));
     }
-    if (one) {
-        k.runs = std::move(runs);
-        k.colourOfRuns = first;
-    }
+    k.colourOfRuns = first;
+    k.madeRuns = one;
     return k;
 }
 }  // namespace
@@ -158,7 +174,7 @@ QRect DrawKeptTextAt(QImage& image, const QFont& font, QRgb colour, int x, int y
                                 TextWidth(font, text) <= 30000
                             ? &Kept(font, colour, text)
                             : nullptr;
-    if (!k || k->runs.size() != size_t(k->image.height())) {  // no runs were made
+    if (!k || !k->madeRuns) {
         QPainter painter(&image);
         painter.setBackgroundMode(Qt::TransparentMode);
         painter.setFont(font);
@@ -174,11 +190,14 @@ QRect DrawKeptTextAt(QImage& image, const QFont& font, QRgb colour, int x, int y
     uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
     for (int ty = target.top(); ty <= target.bottom(); ++ty) {
-        const std::vector<std::pair<int, int>>& runs = k->runs[size_t(ty - at.y())];
+        const uint32_t* from = k->runsFrom.data() + size_t(ty - at.y()) * size_t(k->blocks + 1);
+        size_t run = from[x0 / KeptLine::kBlock];
+        const size_t end = from[k->blocks];
+        while (run < end && k->runs[run].second <= x0) ++run;
         QRgb* const row = reinterpret_cast<QRgb*>(bits + ty * stride) + target.left();  // column x0
-        auto run = std::partition_point(runs.begin(), runs.end(), [x0](const auto& r) { return r.second <= x0; });
-        for (; run != runs.end() && run->first < x1; ++run)
-            std::fill(row + (std::max(run->first, x0) - x0), row + (std::min(run->second, x1) - x0), k->colourOfRuns);
+        for (; run < end && k->runs[run].first < x1; ++run)
+            std::fill(row + (std::max(k->runs[run].first, x0) - x0), row + (std::min(k->runs[run].second, x1) - x0),
+                      k->colourOfRuns);
     }
     return target;
 }
