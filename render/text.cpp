@@ -66,17 +66,16 @@ struct KeptLine {
     QString text;
     QImage image;   // the line's ink on transparent, cut to the box that holds it
     QPoint offset;  // where that box lies from the point the line is drawn at
-    // The ink as runs of one opaque colour, [x0, x1) left to right and row after row: what a
-    // copy with no painter fills. Not made when the ink is not all that one colour.
+    // The ink as runs of `colour`, [x0, x1) left to right and row after row: what a copy
+    // with no painter fills. Not made when the ink is not all that opaque colour.
     std::vector<std::pair<int, int>> runs;
     // Where a row's runs go on from a column, found without a search through the row: for
     // each row, for each block of kBlock columns, the first run that ends beyond the
     // block's start; a row's last entry is where its runs end.
     static constexpr int kBlock = 64;
     std::vector<uint32_t> runsFrom;
-    int blocks = 0;
-    QRgb colourOfRuns = 0;
     bool madeRuns = false;
+    int Blocks() const { return (image.width() + kBlock - 1) / kBlock; }
 };
 
 const KeptLine& Kept(const QFont& font, QRgb colour, const QString& text) {
@@ -118,27 +117,24 @@ const KeptLine& Kept(const QFont& font, QRgb colour, const QString& text) {
     k.text = text;
     k.image = line.copy(ink);
     k.offset = ink.topLeft() - QPoint(margin, margin);
-    k.blocks = (k.image.width() + KeptLine::kBlock - 1) / KeptLine::kBlock;
-    QRgb first = 0;  // no opaque pixel is 0
-    bool one = true;
+    // Opaque ink in the pen's colour, premultiplied, is that colour itself.
+    bool one = qAlpha(colour) == 255;
     for (int y = 0; y < k.image.height(); ++y) {
         const size_t begin = k.runs.size();
         const QRgb* row = reinterpret_cast<const QRgb*>(k.image.constScanLine(y));
         for (int x = 0; x < k.image.width(); ++x) {
             if (qAlpha(row[x]) == 0) continue;
-            if (first == 0) first = row[x];
-            one = one && row[x] == first && qAlpha(first) == 255;
+            one = one && row[x] == colour;
             if (k.runs.size() > begin && k.runs.back().second == x) ++k.runs.back().second;
             else k.runs.emplace_back(x, x + 1);
         }
         size_t i = begin;
-        for (int b = 0; b < k.blocks; ++b) {
+        for (int b = 0; b < k.Blocks(); ++b) {
             while (i < k.runs.size() && k.runs[i].second <= b * KeptLine::kBlock) ++i;
             k.runsFrom.push_back(uint32_t(i));
         }
         k.runsFrom.push_back(uint32_t(k.runs.size()));
     }
-    k.colourOfRuns = first;
     k.madeRuns = one;
     return k;
 }
@@ -187,17 +183,18 @@ QRect DrawKeptTextAt(QImage& image, const QFont& font, QRgb colour, int x, int y
     const QRect target = QRect(at, k->image.size()) & image.rect();
     if (target.isEmpty()) return QRect();
     const int x0 = target.left() - at.x(), x1 = target.right() + 1 - at.x();  // the picture's columns
+    const int blocks = k->Blocks();
     uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
     for (int ty = target.top(); ty <= target.bottom(); ++ty) {
-        const uint32_t* from = k->runsFrom.data() + size_t(ty - at.y()) * size_t(k->blocks + 1);
+        const uint32_t* from = k->runsFrom.data() + size_t(ty - at.y()) * size_t(blocks + 1);
         size_t run = from[x0 / KeptLine::kBlock];
-        const size_t end = from[k->blocks];
+        const size_t end = from[blocks];
         while (run < end && k->runs[run].second <= x0) ++run;
         QRgb* const row = reinterpret_cast<QRgb*>(bits + ty * stride) + target.left();  // column x0
         for (; run < end && k->runs[run].first < x1; ++run)
             std::fill(row + (std::max(k->runs[run].first, x0) - x0), row + (std::min(k->runs[run].second, x1) - x0),
-                      k->colourOfRuns);
+                      k->colour);
     }
     return target;
 }
